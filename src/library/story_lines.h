@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,14 @@ public:
     // stays in the text. At most 385 lines are kept; the rest is ignored.
     static StoryLines parse(std::string_view bytes);
 
+    // The same split, taking bytes from the stream only until line 385 and its
+    // ending are consumed, so the rest of a huge file is never read. Read
+    // errors thrown by the stream buffer propagate.
+    static StoryLines read(std::istream &in);
+
     // Line n, 1 to 385. Throws std::out_of_range outside that range.
     const std::string &line(int n) const;
+    // Stores line n as if the file had supplied lines up to n.
     void setLine(int n, std::string text);
 
     // How many lines the file supplied (0 to 385).
@@ -47,6 +54,7 @@ bool isPresent(const StoryLines &lines, int slot);
 const std::string &title(const StoryLines &lines, int slot);
 
 // Field k (1 to 24) of the story whose block starts after line storyBase.
+// Throws std::out_of_range for k outside 1 to 24 or a line outside the file.
 const std::string &field(const StoryLines &lines, int storyBase, int k);
 
 // Answer keys mark the correct answer only when exactly "*".
