@@ -33,7 +33,7 @@ FILLER_WIDTH = 60
 #              [(question, [(answer, correct), x3]), x3])
 STORIES = [
     ("STORY01",
-     "Tarnwick library opens its doors again",
+     "Tarnwick library opens again",
      "The public library in Tarnwick opened again this morning after eight "
      "months of building work. The old wooden roof was replaced, and the "
      "reading room now has large windows and forty new computers. Head "
@@ -47,7 +47,7 @@ STORIES = [
        [("Four", False), ("Eight", False), ("Ten", True)])]),
 
     ("STORY02",
-     "Stavebridge bridge repair ends early",
+     "Stavebridge bridge work ends",
      "Cars can cross the old stone bridge in Stavebridge again. Repairs "
      "began in March after a flood damaged two of its arches. Workers "
      "finished three weeks early because the weather was dry. The town "
@@ -62,7 +62,7 @@ STORIES = [
        [("Buses", False), ("Heavy lorries", True), ("Bicycles", False)])]),
 
     ("STORY03",
-     "Rain slows the apple harvest in Merrowdale",
+     "Rain slows Merrowdale apples",
      "Farmers in the Merrowdale valley say heavy rain has slowed this "
      "year's apple harvest. It rained on twenty-two days in September, and "
      "the pickers could not work on wet ladders. The apples are large and "
@@ -123,7 +123,7 @@ STORIES = [
         ("One hundred metres", True)])]),
 
     ("STORY07",
-     'Baker wins prize: "The secret is patience," she says',
+     'Baker says "Patience, always"',
      "Mira Lund, who runs a small bakery in Hollin Cross, has won first "
      "prize at the county bread show. Her dark rye loaf beat more than "
      "sixty other breads. Mira starts work at four each morning. She says "
@@ -139,7 +139,7 @@ STORIES = [
        [("One hour", False), ("Half a day", False), ("A whole day", True)])]),
 
     ("STORY08",
-     "Power cut leaves Quillon in the dark",
+     "Power cut in Quillon",
      "Most homes in Quillon had no electricity for five hours last night. "
      "A tree fell on a power line in strong winds just after eight "
      "o'clock. Engineers worked in the rain and brought the power back at "
@@ -156,7 +156,7 @@ STORIES = [
         ("From solar panels", False)])]),
 
     ("STORY09",
-     "Two thousand run the Bellmoor Falls marathon",
+     "Bellmoor Falls marathon",
      "More than two thousand runners took part in the Bellmoor Falls "
      "marathon on Sunday. The race was won by local teacher Sam Tarrow in "
      "two hours and nineteen minutes, a new record for the course. The "
@@ -172,7 +172,7 @@ STORIES = [
         ("The school", False)])]),
 
     ("STORY10",
-     "Old factory land becomes a park in Caddow",
+     "New park in Caddow",
      "A new park opened on Friday in Caddow, on the land of an old shoe "
      "factory. It has a pond, a playground and two thousand young trees "
      "planted by local families. The factory chimney was kept to remind "
@@ -188,7 +188,7 @@ STORIES = [
        [("The chimney", True), ("The roof", False), ("The gate", False)])]),
 
     ("STORY11",
-     'Museum guest: "Small ship, big history"',
+     'Museum shows a small ship',
      "The town museum in Lindenfold will show a small silver ship that is "
      "four hundred years old. It is on loan from a museum in the capital "
      "for six months. The ship is only thirty centimetres long, but it has "
@@ -203,7 +203,7 @@ STORIES = [
         ("On the first Sunday", True)])]),
 
     ("STORY12",
-     "Orrin Bay chess club has a young champion",
+     "Young chess champion",
      "The chess club in Orrin Bay has a new champion: nine-year-old Lily "
      "Marsh. She won all seven of her games at the club's spring "
      "tournament. Lily learned to play last year from her grandfather. The "

@@ -1,0 +1,23 @@
+# Sourced by the other scripts: installs the Debian packages a step needs.
+# As root it installs them with apt-get; otherwise it prints the exact line.
+
+vantrel_build_packages=(cmake g++ make qt6-base-dev qt6-multimedia-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-liberation2)
+
+vantrel_need_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    else
+        echo "Vantrel needs these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+}

@@ -1,0 +1,15 @@
+#include "message_box.h"
+
+#include <QMessageBox>
+
+namespace vantrel {
+
+void MessageBox::show(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    // Texts may carry story lines; never let them be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace vantrel

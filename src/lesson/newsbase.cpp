@@ -1,0 +1,113 @@
+#include "newsbase.h"
+
+#include "lesson_texts.h"
+#include "message_box.h"
+#include "option_button.h"
+#include "program_end.h"
+#include "story_text.h"
+#include "ui_newsbase.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+namespace vantrel {
+
+NewsBase::NewsBase(MessageBoxInterface &boxes, ProgramEndInterface &programEnd,
+                   MediaPlayerWidget::BackendFactory players, QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::NewsBase>())
+    , m_boxes(boxes)
+    , m_programEnd(programEnd)
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/vantrel/vantrel.png")));
+
+    Atrasado = new QTimer(this);
+    Atrasado->setObjectName(QStringLiteral("Atrasado"));
+    Atrasado->setSingleShot(true);
+
+    configurePlayers(std::move(players));
+    connectHandlers();
+    installKeyHandlers();
+}
+
+NewsBase::~NewsBase() = default;
+
+void NewsBase::configurePlayers(MediaPlayerWidget::BackendFactory players)
+{
+    ui->SimplePlayer->setAutoStart(true);
+    ui->SimplePlayer->setShowControls(true);
+    ui->AudioPlayer->setAutoStart(false);
+    ui->AudioPlayer->setShowControls(true);
+    if (players) {
+        ui->SimplePlayer->setBackendFactory(players);
+        ui->AudioPlayer->setBackendFactory(std::move(players));
+    }
+}
+
+void NewsBase::connectHandlers()
+{
+    for (OptionButton *option : storyOptions())
+        connect(option, &QAbstractButton::clicked, this, &NewsBase::Cuento_Click);
+    ui->SelectNews->setAcceptDrops(true);
+    ui->SelectNews->installEventFilter(this);
+    ui->ScriptBox->viewport()->installEventFilter(this);
+
+    connect(ui->StoryChosen, &QAbstractButton::clicked, this, &NewsBase::StoryChosen_Click);
+    connect(ui->Salida, &QAbstractButton::clicked, this, &NewsBase::Salida_Click);
+    connect(ui->Escuchar, &QAbstractButton::clicked, this, &NewsBase::Escuchar_Click);
+    connect(ui->CambioCuento, &QAbstractButton::clicked, this, &NewsBase::CambioCuento_Click);
+    connect(ui->Ayuda, &QAbstractButton::clicked, this, &NewsBase::Ayuda_Click);
+    connect(ui->CheckWork, &QAbstractButton::clicked, this, &NewsBase::CheckWork_Click);
+    connect(Atrasado, &QTimer::timeout, this, &NewsBase::Atrasado_Timer);
+}
+
+std::array<OptionButton *, kSlotCount> NewsBase::storyOptions() const
+{
+    return {ui->CuentoUno, ui->CuentoDos, ui->CuentoTres, ui->CuentoCuatro,
+            ui->CuentoCinco, ui->CuentoSeis, ui->CuentoSiete, ui->CuentoOcho,
+            ui->CuentoNueve, ui->CuentoDiez, ui->CuentoOnce, ui->CuentoDoce};
+}
+
+std::array<OptionButton *, 9> NewsBase::answerOptions() const
+{
+    return {ui->PregUnoA, ui->PregUnoB, ui->PregUnoC,
+            ui->PregDosA, ui->PregDosB, ui->PregDosC,
+            ui->PregTresA, ui->PregTresB, ui->PregTresC};
+}
+
+void NewsBase::setPrompt(const QString &caption)
+{
+    ui->Escuche->setText(caption);
+    ui->Escuche->adjustSize();
+}
+
+void NewsBase::setStoryTitle(const QString &caption)
+{
+    ui->StoryTitle->setText(caption);
+    ui->StoryTitle->adjustSize();
+}
+
+QString NewsBase::audioFileName() const
+{
+    return storyText(field(StoryLines, StoryBase, 1)) + QStringLiteral(".MP3");
+}
+
+std::optional<qint64> NewsBase::audioFileSize(const QString &fileName) const
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return std::nullopt;
+    return info.size();
+}
+
+void NewsBase::endProgram(int status, const QString &diagnostic)
+{
+    m_ended = true;
+    Atrasado->stop();
+    ui->SimplePlayer->stop();
+    ui->AudioPlayer->stop();
+    m_programEnd.end(status, diagnostic);
+}
+
+} // namespace vantrel

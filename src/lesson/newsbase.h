@@ -1,0 +1,104 @@
+#pragma once
+
+#include "media_player_widget.h"
+#include "story_lines.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QDropEvent;
+class QTimer;
+namespace Ui {
+class NewsBase;
+}
+
+namespace vantrel {
+
+class MessageBoxInterface;
+class OptionButton;
+class ProgramEndInterface;
+
+// The lesson window. Its controls and their looks live in newsbase.ui; the
+// handlers are spread over newsbase_*.cpp, one file per concern.
+class NewsBase : public QWidget {
+    Q_OBJECT
+public:
+    NewsBase(MessageBoxInterface &boxes, ProgramEndInterface &programEnd,
+             MediaPlayerWidget::BackendFactory players = {}, QWidget *parent = nullptr);
+    ~NewsBase() override;
+
+    // Start-up and the story menu
+    void Form_Load();
+    void Cuento_Click();
+    void SelectNews_DragDrop();
+
+    // A story's lesson
+    void StoryChosen_Click();
+    void Escuchar_Click();
+    void Atrasado_Timer();
+    void CheckWork_Click();
+    void CambioCuento_Click();
+
+    // Help and exit
+    void Ayuda_Click();
+    void Salida_Click();
+    void ScriptBox_Click();
+
+    // Keys
+    void Form_KeyPress(int keyAscii);
+
+    int storyBase() const { return StoryBase; }
+    int heardCount() const { return HeardCount; }
+    const vantrel::StoryLines &storyLines() const { return StoryLines; }
+    bool programEnded() const { return m_ended; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectHandlers();
+    void configurePlayers(MediaPlayerWidget::BackendFactory players);
+    void installKeyHandlers();
+    bool loadStoryFile();
+    void fillMenuByPresence();
+    void refreshMenuByTitle();
+    void copyStoryIntoWindow();
+    void clearAnswerSelections();
+    void showListeningControls();
+    void openQuestions();
+    void showFullScore();
+    void stopHearing();
+    void hideLessonControls();
+    void setPrompt(const QString &caption);
+    void setStoryTitle(const QString &caption);
+    QString audioFileName() const;
+    std::optional<qint64> audioFileSize(const QString &fileName) const;
+    void endProgram(int status, const QString &diagnostic = {});
+    bool handleControlKey(QObject *control, int keyAscii);
+    bool isStoryMenuControl(QObject *control) const;
+    bool isLessonControl(QObject *control) const;
+    bool acceptOwnDrag(QObject *watched, QDropEvent *event);
+
+    std::array<OptionButton *, kSlotCount> storyOptions() const;
+    std::array<OptionButton *, 9> answerOptions() const;
+
+    std::unique_ptr<Ui::NewsBase> ui;
+    MessageBoxInterface &m_boxes;
+    ProgramEndInterface &m_programEnd;
+    QTimer *Atrasado = nullptr;
+
+    // Shared by the handlers, as the lesson's own variables.
+    vantrel::StoryLines StoryLines;
+    int StoryBase = 0;
+    int HeardCount = 0;
+
+    bool m_ended = false;
+    const QEvent *m_controlKey = nullptr; // the key press a control's handler already saw
+};
+
+} // namespace vantrel

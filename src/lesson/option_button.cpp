@@ -1,0 +1,14 @@
+#include "option_button.h"
+
+namespace vantrel {
+
+void OptionButton::clearSelection()
+{
+    if (!isChecked())
+        return;
+    setAutoExclusive(false);
+    setChecked(false);
+    setAutoExclusive(true);
+}
+
+} // namespace vantrel

@@ -1,0 +1,18 @@
+#include "story_text.h"
+
+#include "text.h"
+
+namespace vantrel {
+
+QString storyText(const std::string &bytes)
+{
+    const std::u16string wide = widenCp1252(bytes);
+    return QString(reinterpret_cast<const QChar *>(wide.data()), static_cast<qsizetype>(wide.size()));
+}
+
+QString storyCaption(const std::string &bytes)
+{
+    return storyText(bytes).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace vantrel
