@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+struct Finding {
+    enum class Severity { Error, Warning };
+    int line = 1;  // in vtl.txt, as Vantrel counts its lines
+    Severity severity = Severity::Error;
+    std::string message;
+
+    bool operator==(const Finding &) const = default;
+};
+
+struct LibraryCheck {
+    bool readable = false;
+    std::string reason;              // why the story file could not be read
+    bool sizeOutOfRange = false;     // one of the findings says so
+    std::vector<Finding> findings;   // in line order
+
+    int errorCount() const;
+    int warningCount() const;
+};
+
+// Checks FOLDER/vtl.txt with Vantrel's own loader, and the audio files its
+// present stories name. Only reads.
+LibraryCheck checkLibrary(const std::filesystem::path &folder);
+
+// "vtl.txt:25: error: ...", the form compilers use, so editors can jump to it.
+std::string formatFinding(const Finding &finding);
+
+// "2 errors, 1 warning".
+std::string summaryLine(const LibraryCheck &check);
+
+} // namespace vantrel

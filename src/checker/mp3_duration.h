@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+
+namespace vantrel {
+
+// What the MPEG audio frames of a file add up to.
+struct Mp3Scan {
+    std::uintmax_t frames = 0;
+    double durationMs = 0;         // playing time of the frames
+    std::uintmax_t frameBytes = 0; // bytes inside the frames counted
+    std::uintmax_t tagBytes = 0;   // ID3v2 tags at the start of the file
+};
+
+// Walks the MPEG-1, 2 and 2.5 Layer III frames of the stream: skips ID3v2
+// tags at the start and any bytes that are not a frame (junk, an ID3v1 tag at
+// the end), and sums the frames' playing times. Empty when no frame is found,
+// which means the stream is not MP3 audio. Reads the stream once, in chunks.
+std::optional<Mp3Scan> scanMp3(std::istream &in);
+
+} // namespace vantrel
