@@ -1,0 +1,178 @@
+#include "media_player_widget.h"
+
+#include "player_controls.h"
+#include "qt_media_backend.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QResizeEvent>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+constexpr qint64 backStepMs = 5000;
+
+std::unique_ptr<MediaBackend> makeQtBackend()
+{
+    return std::make_unique<QtMediaBackend>();
+}
+
+QUrl urlForName(const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    // fromLocalFile, not QUrl(path): names may hold '#', '?' and spaces.
+    return QUrl::fromLocalFile(QDir::current().absoluteFilePath(name));
+}
+
+} // namespace
+
+MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
+    : QWidget(parent)
+    , m_factory(makeQtBackend)
+    , m_controls(new PlayerControls(this))
+{
+    // Tab may rest here; keys, Esc and Enter included, go on to the parent.
+    setFocusPolicy(Qt::TabFocus);
+    // While a child is the focus proxy, Qt moves this widget and its controls
+    // as one through setTabOrder(); forms call that before the first show,
+    // which is when a tiny player drops the proxy and takes the focus itself.
+    setFocusProxy(m_controls->firstControl());
+    connectControls();
+}
+
+MediaPlayerWidget::~MediaPlayerWidget()
+{
+    // The backend may signal while it shuts down; let it while this widget is whole.
+    m_backend.reset();
+}
+
+void MediaPlayerWidget::setBackendFactory(BackendFactory factory)
+{
+    // An empty factory means the real one, never a call that throws.
+    m_factory = factory ? std::move(factory) : makeQtBackend;
+}
+
+void MediaPlayerWidget::setAutoStart(bool on)
+{
+    m_autoStart = on;
+}
+
+bool MediaPlayerWidget::autoStart() const
+{
+    return m_autoStart;
+}
+
+void MediaPlayerWidget::setShowControls(bool on)
+{
+    m_showControls = on;
+    // Before the first show the size may still be the default one; the
+    // show event decides then.
+    if (isVisible())
+        updateControls();
+}
+
+bool MediaPlayerWidget::showControls() const
+{
+    return m_showControls;
+}
+
+void MediaPlayerWidget::setFileName(const QString &name)
+{
+    m_fileName = name;
+    MediaBackend &backend = ensureBackend();
+    // Stopping first rewinds, so the same name again restarts from the beginning.
+    backend.stop();
+    backend.setSource(urlForName(name));
+    if (m_autoStart)
+        backend.play();
+}
+
+QString MediaPlayerWidget::fileName() const
+{
+    return m_fileName;
+}
+
+void MediaPlayerWidget::stop()
+{
+    if (m_backend)
+        m_backend->stop();
+}
+
+MediaBackend *MediaPlayerWidget::backend() const
+{
+    return m_backend.get();
+}
+
+void MediaPlayerWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateControls();
+}
+
+void MediaPlayerWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateControls();
+}
+
+MediaBackend &MediaPlayerWidget::ensureBackend()
+{
+    if (!m_backend) {
+        m_backend = m_factory();
+        m_backend->setVolume(m_controls->volume());
+        connectBackend(*m_backend);
+    }
+    return *m_backend;
+}
+
+void MediaPlayerWidget::connectBackend(MediaBackend &backend)
+{
+    connect(&backend, &MediaBackend::positionChanged, m_controls, &PlayerControls::setPosition);
+    connect(&backend, &MediaBackend::durationChanged, m_controls, &PlayerControls::setDuration);
+    connect(&backend, &MediaBackend::stateChanged, m_controls, &PlayerControls::setPlaybackState);
+    connect(&backend, &MediaBackend::errorOccurred, this, &MediaPlayerWidget::reportError);
+}
+
+void MediaPlayerWidget::connectControls()
+{
+    connect(m_controls, &PlayerControls::playRequested, this, [this] { ensureBackend().play(); });
+    connect(m_controls, &PlayerControls::pauseRequested, this, [this] { ensureBackend().pause(); });
+    connect(m_controls, &PlayerControls::stopRequested, this, &MediaPlayerWidget::stop);
+    connect(m_controls, &PlayerControls::backRequested, this, &MediaPlayerWidget::goBack);
+    connect(m_controls, &PlayerControls::seekRequested, this,
+            [this](qint64 ms) { ensureBackend().setPosition(ms); });
+    connect(m_controls, &PlayerControls::volumeChanged, this, [this](float volume) {
+        if (m_backend)
+            m_backend->setVolume(volume);
+    });
+}
+
+void MediaPlayerWidget::updateControls()
+{
+    // Too small to show them whole means no control at all: no hidden
+    // button that Tab or a click could still reach.
+    const QSize needed = m_controls->minimumSizeHint();
+    const bool shown = m_showControls && width() >= needed.width()
+                       && height() >= needed.height();
+    m_controls->setGeometry(rect());
+    m_controls->setVisible(shown);
+    setFocusProxy(shown ? m_controls->firstControl() : nullptr);
+}
+
+void MediaPlayerWidget::goBack()
+{
+    MediaBackend &backend = ensureBackend();
+    backend.setPosition(std::max<qint64>(backend.position() - backStepMs, 0));
+}
+
+void MediaPlayerWidget::reportError(const QString &message) const
+{
+    qWarning().noquote() << "Cannot play" << m_fileName << "-" << message;
+}
+
+} // namespace vantrel

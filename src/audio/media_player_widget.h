@@ -1,0 +1,71 @@
+#pragma once
+
+#include "media_backend.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace vantrel {
+
+class PlayerControls;
+
+// A media player to place on a window: give it a file name and, with
+// AutoStart on, it plays. Its controls show only when the widget is large
+// enough to hold them, so a tiny instance plays without offering any control.
+class MediaPlayerWidget : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(bool autoStart READ autoStart WRITE setAutoStart)
+    Q_PROPERTY(bool showControls READ showControls WRITE setShowControls)
+    Q_PROPERTY(QString fileName READ fileName WRITE setFileName)
+
+public:
+    using BackendFactory = std::function<std::unique_ptr<MediaBackend>()>;
+
+    explicit MediaPlayerWidget(QWidget *parent = nullptr);
+    ~MediaPlayerWidget() override;
+
+    // Used when the backend is first needed; set it before the first file name.
+    // The default, also for an empty factory, makes a QtMediaBackend.
+    void setBackendFactory(BackendFactory factory);
+
+    void setAutoStart(bool on);
+    bool autoStart() const;
+    void setShowControls(bool on);
+    bool showControls() const;
+
+    // The name is relative to the current working folder. With AutoStart on
+    // the file plays from its beginning, also when the name is set again;
+    // with it off the file is only loaded.
+    void setFileName(const QString &name);
+    QString fileName() const;
+
+    void stop();
+
+    // Null until the first file name or control request needs one.
+    MediaBackend *backend() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    MediaBackend &ensureBackend();
+    void connectBackend(MediaBackend &backend);
+    void connectControls();
+    void updateControls();
+    void goBack();
+    void reportError(const QString &message) const;
+
+    BackendFactory m_factory;
+    std::unique_ptr<MediaBackend> m_backend;
+    PlayerControls *m_controls = nullptr;
+    QString m_fileName;
+    bool m_autoStart = true;
+    bool m_showControls = true;
+};
+
+} // namespace vantrel

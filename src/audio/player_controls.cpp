@@ -1,0 +1,166 @@
+#include "player_controls.h"
+
+#include <QAudio>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QToolButton>
+
+#include <algorithm>
+#include <limits>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int volumeSteps = 100;
+
+QString clockText(qint64 ms)
+{
+    const qint64 seconds = std::max<qint64>(ms, 0) / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+int sliderValue(qint64 ms)
+{
+    return int(std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max()));
+}
+
+// Sliders move in perceived loudness; the backend wants linear gain.
+float linearVolume(int sliderPosition)
+{
+    return float(QAudio::convertVolume(sliderPosition / qreal(volumeSteps),
+                                       QAudio::LogarithmicVolumeScale,
+                                       QAudio::LinearVolumeScale));
+}
+
+void describe(QWidget *widget, const QString &text)
+{
+    widget->setToolTip(text);
+    widget->setAccessibleName(text);
+}
+
+} // namespace
+
+PlayerControls::PlayerControls(QWidget *parent)
+    : QWidget(parent)
+{
+    // Created in Tab order: the buttons, then the sliders.
+    m_play = addButton(QStringLiteral("playButton"), QStyle::SP_MediaPlay, tr("Play"));
+    m_stop = addButton(QStringLiteral("stopButton"), QStyle::SP_MediaStop, tr("Stop"));
+    m_back = addButton(QStringLiteral("backButton"), QStyle::SP_MediaSeekBackward,
+                       tr("Back 5 seconds"));
+    m_volume = addSlider(QStringLiteral("volumeSlider"), tr("Volume"));
+    m_position = addSlider(QStringLiteral("positionSlider"), tr("Position"));
+    m_time = new QLabel(this);
+    m_time->setObjectName(QStringLiteral("timeLabel"));
+    describe(m_time, tr("Elapsed / total time"));
+
+    m_volume->setRange(0, volumeSteps);
+    m_volume->setValue(volumeSteps);
+    m_position->setRange(0, 0);
+    m_position->setSingleStep(1000);
+    m_position->setPageStep(5000);
+    showTime();
+    buildLayout();
+
+    connect(m_play, &QToolButton::clicked, this, &PlayerControls::onPlayClicked);
+    connect(m_stop, &QToolButton::clicked, this, &PlayerControls::stopRequested);
+    connect(m_back, &QToolButton::clicked, this, &PlayerControls::backRequested);
+    connect(m_position, &QSlider::valueChanged, this,
+            [this](int ms) { emit seekRequested(ms); });
+    connect(m_volume, &QSlider::valueChanged, this,
+            [this](int value) { emit volumeChanged(linearVolume(value)); });
+}
+
+QToolButton *PlayerControls::addButton(const QString &name, QStyle::StandardPixmap icon,
+                                       const QString &text)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setIcon(style()->standardIcon(icon));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    describe(button, text);
+    return button;
+}
+
+QSlider *PlayerControls::addSlider(const QString &name, const QString &text)
+{
+    auto *slider = new QSlider(Qt::Horizontal, this);
+    slider->setObjectName(name);
+    describe(slider, text);
+    return slider;
+}
+
+void PlayerControls::buildLayout()
+{
+    // Two rows, so that the whole player fits a small fixed place on a window.
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    buttons->addWidget(m_play);
+    buttons->addWidget(m_stop);
+    buttons->addWidget(m_back);
+    buttons->addWidget(m_volume, 1);
+    auto *position = new QHBoxLayout;
+    position->setSpacing(4);
+    position->addWidget(m_position, 1);
+    position->addWidget(m_time);
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(2, 2, 2, 2);
+    rows->setSpacing(2);
+    rows->addLayout(buttons);
+    rows->addLayout(position);
+}
+
+void PlayerControls::setPlaybackState(MediaBackend::State state)
+{
+    m_state = state;
+    const bool playing = state == MediaBackend::State::Playing;
+    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    describe(m_play, playing ? tr("Pause") : tr("Play"));
+}
+
+void PlayerControls::setPosition(qint64 ms)
+{
+    // A drag in progress wins over the playing position.
+    if (!m_position->isSliderDown()) {
+        const QSignalBlocker blocker(m_position);
+        m_position->setValue(sliderValue(ms));
+    }
+    showTime();
+}
+
+void PlayerControls::setDuration(qint64 ms)
+{
+    const QSignalBlocker blocker(m_position);
+    m_position->setMaximum(sliderValue(ms));
+    showTime();
+}
+
+float PlayerControls::volume() const
+{
+    return linearVolume(m_volume->value());
+}
+
+QWidget *PlayerControls::firstControl() const
+{
+    return m_play;
+}
+
+void PlayerControls::onPlayClicked()
+{
+    if (m_state == MediaBackend::State::Playing)
+        emit pauseRequested();
+    else
+        emit playRequested();
+}
+
+void PlayerControls::showTime()
+{
+    m_time->setText(clockText(m_position->value()) + QStringLiteral(" / ")
+                    + clockText(m_position->maximum()));
+}
+
+} // namespace vantrel

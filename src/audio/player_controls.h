@@ -1,0 +1,56 @@
+#pragma once
+
+#include "media_backend.h"
+
+#include <QStyle>
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+
+namespace vantrel {
+
+// The buttons and sliders of a player. Passive: it emits what the user asks
+// for and shows the state its owner sets; it never touches a backend.
+class PlayerControls : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PlayerControls(QWidget *parent = nullptr);
+
+    void setPlaybackState(MediaBackend::State state);
+    void setPosition(qint64 ms);
+    void setDuration(qint64 ms);
+
+    // Linear volume the user has chosen, 0 to 1.
+    float volume() const;
+    // The control that should take the focus when the player as a whole gets it.
+    QWidget *firstControl() const;
+
+signals:
+    void playRequested();
+    void pauseRequested();
+    void stopRequested();
+    void seekRequested(qint64 ms);
+    void backRequested();
+    void volumeChanged(float volume);
+
+private:
+    QToolButton *addButton(const QString &name, QStyle::StandardPixmap icon, const QString &text);
+    QSlider *addSlider(const QString &name, const QString &text);
+    void buildLayout();
+    void onPlayClicked();
+    void showTime();
+
+    QToolButton *m_play = nullptr;
+    QToolButton *m_stop = nullptr;
+    QToolButton *m_back = nullptr;
+    QSlider *m_volume = nullptr;
+    QSlider *m_position = nullptr;
+    QLabel *m_time = nullptr;
+    MediaBackend::State m_state = MediaBackend::State::Stopped;
+};
+
+} // namespace vantrel

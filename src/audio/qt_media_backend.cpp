@@ -1,0 +1,118 @@
+#include "qt_media_backend.h"
+
+#include <utility>
+
+namespace vantrel {
+
+namespace {
+
+MediaBackend::State toState(QMediaPlayer::PlaybackState playbackState)
+{
+    switch (playbackState) {
+    case QMediaPlayer::PlayingState:
+        return MediaBackend::State::Playing;
+    case QMediaPlayer::PausedState:
+        return MediaBackend::State::Paused;
+    case QMediaPlayer::StoppedState:
+        break;
+    }
+    return MediaBackend::State::Stopped;
+}
+
+} // namespace
+
+QtMediaBackend::QtMediaBackend(QObject *parent)
+    : MediaBackend(parent)
+{
+    m_player.setAudioOutput(&m_output);
+    connect(&m_player, &QMediaPlayer::positionChanged, this, &QtMediaBackend::positionChanged);
+    connect(&m_player, &QMediaPlayer::durationChanged, this, &QtMediaBackend::durationChanged);
+    connect(&m_player, &QMediaPlayer::playbackStateChanged, this,
+            &QtMediaBackend::onPlaybackStateChanged);
+    connect(&m_player, &QMediaPlayer::mediaStatusChanged, this,
+            &QtMediaBackend::onMediaStatusChanged);
+    connect(&m_player, &QMediaPlayer::errorOccurred, this, &QtMediaBackend::onError);
+}
+
+QtMediaBackend::~QtMediaBackend()
+{
+    // The player may still signal while it tears its pipeline down; by then
+    // this object is half destroyed and must not be reached.
+    m_player.disconnect(this);
+}
+
+void QtMediaBackend::setSource(const QUrl &source)
+{
+    // QMediaPlayer keeps an unchanged source as it is; after a failed load
+    // that is a dead pipeline which claims to play, so load afresh.
+    if (std::exchange(m_loadFailed, false))
+        m_player.setSource(QUrl());
+    m_player.setSource(source);
+}
+
+void QtMediaBackend::play()
+{
+    m_player.play();
+}
+
+void QtMediaBackend::pause()
+{
+    m_player.pause();
+}
+
+void QtMediaBackend::stop()
+{
+    m_player.stop();
+}
+
+void QtMediaBackend::setPosition(qint64 ms)
+{
+    m_player.setPosition(ms);
+}
+
+qint64 QtMediaBackend::position() const
+{
+    return m_player.position();
+}
+
+qint64 QtMediaBackend::duration() const
+{
+    return m_player.duration();
+}
+
+void QtMediaBackend::setVolume(float volume)
+{
+    m_output.setVolume(volume);
+}
+
+void QtMediaBackend::setPlaybackRate(qreal rate)
+{
+    m_player.setPlaybackRate(rate);
+}
+
+MediaBackend::State QtMediaBackend::state() const
+{
+    return toState(m_player.playbackState());
+}
+
+void QtMediaBackend::onPlaybackStateChanged(QMediaPlayer::PlaybackState playbackState)
+{
+    emit stateChanged(toState(playbackState));
+}
+
+void QtMediaBackend::onMediaStatusChanged(QMediaPlayer::MediaStatus status)
+{
+    if (status == QMediaPlayer::EndOfMedia)
+        emit endOfMedia();
+}
+
+void QtMediaBackend::onError(QMediaPlayer::Error, const QString &message)
+{
+    m_loadFailed = true;
+    emit errorOccurred(message);
+    // After a failed load QMediaPlayer still claims to be playing; say what is heard.
+    if (m_player.playbackState() != QMediaPlayer::StoppedState)
+        m_player.stop();
+}
+
+} // namespace vantrel

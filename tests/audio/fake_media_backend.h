@@ -1,0 +1,78 @@
+#pragma once
+
+#include "media_backend.h"
+
+#include <QStringList>
+#include <QUrl>
+
+namespace vantrel {
+
+// A media engine that makes no sound: it records what it is asked to do and
+// lets a test play the part of the media (duration known, playing on, end).
+class FakeMediaBackend : public MediaBackend
+{
+public:
+    using MediaBackend::MediaBackend;
+
+    // Every request in order: "setSource <url>", "play", "pause", "stop",
+    // "seek <ms>", "volume <0..1>", "rate <rate>".
+    QStringList calls;
+    QUrl source;
+
+    void setSource(const QUrl &url) override
+    {
+        calls << QStringLiteral("setSource ") + url.toString();
+        source = url;
+        rewind();
+    }
+    void play() override { record(QStringLiteral("play"), State::Playing); }
+    void pause() override { record(QStringLiteral("pause"), State::Paused); }
+    void stop() override
+    {
+        calls << QStringLiteral("stop");
+        rewind();
+    }
+    void setPosition(qint64 ms) override
+    {
+        calls << QStringLiteral("seek %1").arg(ms);
+        moveTo(ms);
+    }
+    qint64 position() const override { return m_position; }
+    qint64 duration() const override { return m_duration; }
+    void setVolume(float volume) override { calls << QStringLiteral("volume %1").arg(volume); }
+    void setPlaybackRate(qreal rate) override { calls << QStringLiteral("rate %1").arg(rate); }
+    State state() const override { return m_state; }
+
+    // The media's side.
+    void loadDuration(qint64 ms) { emit durationChanged(m_duration = ms); }
+    void moveTo(qint64 ms) { emit positionChanged(m_position = ms); }
+    void finish()
+    {
+        moveTo(m_duration);
+        setState(State::Stopped);
+        emit endOfMedia();
+    }
+
+private:
+    void record(const QString &call, State state)
+    {
+        calls << call;
+        setState(state);
+    }
+    void rewind()
+    {
+        moveTo(0);
+        setState(State::Stopped);
+    }
+    void setState(State state)
+    {
+        if (state != m_state)
+            emit stateChanged(m_state = state);
+    }
+
+    qint64 m_position = 0;
+    qint64 m_duration = 0;
+    State m_state = State::Stopped;
+};
+
+} // namespace vantrel
