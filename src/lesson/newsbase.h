@@ -79,6 +79,7 @@ private:
     QString audioFileName() const;
     std::optional<qint64> audioFileSize(const QString &fileName) const;
     void endProgram(int status, const QString &diagnostic = {});
+    void keepFocusOnScreen();
     bool handleControlKey(QObject *control, int keyAscii);
     bool isStoryMenuControl(QObject *control) const;
     bool isLessonControl(QObject *control) const;

@@ -79,6 +79,15 @@ bool NewsBase::handleControlKey(QObject *control, int keyAscii)
     return false;
 }
 
+void NewsBase::keepFocusOnScreen()
+{
+    // Qt leaves the focus on a control hidden while nothing else could take
+    // it; keys would then go to a control the student cannot see.
+    QWidget *focused = focusWidget();
+    if (focused && !focused->isVisibleTo(this))
+        focusNextChild();
+}
+
 void NewsBase::Form_KeyPress(int keyAscii)
 {
     if (!ui->SelectNews->isHidden() && keyAscii == kEsc) {

@@ -68,6 +68,7 @@ void NewsBase::openQuestions()
     ui->SimplePlayer->hide();
     ui->AudioPlayer->setFileName(audioFileName());
     ui->AudioPlayer->show();
+    keepFocusOnScreen();
 }
 
 void NewsBase::stopHearing()

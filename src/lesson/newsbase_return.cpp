@@ -24,6 +24,7 @@ void NewsBase::CambioCuento_Click()
     ui->SelectNews->show();
     ui->SelectNews->setEnabled(true);
     ui->StoryChosen->setEnabled(false);
+    keepFocusOnScreen();
 }
 
 void NewsBase::hideLessonControls()

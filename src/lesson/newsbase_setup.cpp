@@ -30,6 +30,7 @@ void NewsBase::StoryChosen_Click()
     ui->Ayuda->show();
     setPrompt(texts::kFirstPrompt);
     ui->StoryTitle->show();
+    keepFocusOnScreen();
 }
 
 void NewsBase::copyStoryIntoWindow()

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "fake_media_backend.h"
+#include "lesson_test_support.h"
+#include "media_player_widget.h"
+#include "newsbase.h"
+#include "option_button.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <memory>
+
+namespace vantrel::test {
+
+// A lesson window on a story folder of its own, with fake media engines so
+// that nothing needs sound; the players themselves are the real widgets.
+struct LessonWindow {
+    explicit LessonWindow(const StoryFile &stories)
+    {
+        folder.write("vtl.txt", stories.bytes());
+        window = std::make_unique<NewsBase>(boxes, end, [] { return std::make_unique<FakeMediaBackend>(); });
+    }
+
+    void start()
+    {
+        window->Form_Load();
+        window->show();
+        boxes.shown.clear();
+    }
+
+    template<typename T = QWidget>
+    T *get(const char *name) const
+    {
+        T *control = window->findChild<T *>(QString::fromLatin1(name));
+        if (!control)
+            qFatal("no control %s", name);
+        return control;
+    }
+    OptionButton *option(const char *name) const { return get<OptionButton>(name); }
+    QPushButton *button(const char *name) const { return get<QPushButton>(name); }
+    MediaPlayerWidget *player(const char *name) const { return get<MediaPlayerWidget>(name); }
+    QTimer *timer() const { return get<QTimer>("Atrasado"); }
+    QString prompt() const { return get<QLabel>("Escuche")->text(); }
+    bool playing(const char *name) const
+    {
+        MediaBackend *backend = player(name)->backend();
+        return backend && backend->state() == MediaBackend::State::Playing;
+    }
+
+    void open(const char *storyOption)
+    {
+        option(storyOption)->click();
+        button("StoryChosen")->click();
+    }
+
+    // Starts a hearing and waits for the timer to end it.
+    void hearOnce()
+    {
+        const int before = window->heardCount();
+        button("Escuchar")->click();
+        QTRY_COMPARE(window->heardCount(), before + 1);
+    }
+
+    StoryFolder folder;
+    MessageBoxStub boxes;
+    ProgramEndStub end;
+    std::unique_ptr<NewsBase> window;
+};
+
+} // namespace vantrel::test
