@@ -1,0 +1,291 @@
+// Sound files made to trip the lesson up: a few bytes, sizes that overflow a
+// timer, names no one would choose, things that are not files, a file that
+// goes away mid-lesson, and bytes the real player cannot decode.
+#include "lesson_window_fixture.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <limits>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+StoryFile storyNamed(const std::string &name)
+{
+    return StoryFile().story(1, name, "First story", "ABC").story(2, "S2", "Second story");
+}
+
+// Sparse, so a file of many gigabytes takes no room.
+bool makeSparse(const QString &path, qint64 size)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.resize(size);
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray noise(int size)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator random(6);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+class TestHostileAudio : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tinyFilesStillGiveThreeHearings_data();
+    void tinyFilesStillGiveThreeHearings();
+    void hugeFilesNeverWrapTheTimer_data();
+    void hugeFilesNeverWrapTheTimer();
+    void oddNamesFindTheirFile_data();
+    void oddNamesFindTheirFile();
+    void whatIsNotAFileIsReportedNotOpened_data();
+    void whatIsNotAFileIsReportedNotOpened();
+    void soundRemovedMidLessonIsReportedNextTime();
+    void realPlayerSurvivesUndecodableFiles_data();
+    void realPlayerSurvivesUndecodableFiles();
+};
+
+void TestHostileAudio::tinyFilesStillGiveThreeHearings_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<int>("interval");
+    // 0 to 2 bytes give a delay of 0, which must still end the hearing.
+    QTest::newRow("0 bytes") << qint64(0) << 0;
+    QTest::newRow("1 byte") << qint64(1) << 0;
+    QTest::newRow("2 bytes") << qint64(2) << 0;
+    QTest::newRow("3 bytes") << qint64(3) << 1;
+}
+
+void TestHostileAudio::tinyFilesStillGiveThreeHearings()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(int, interval);
+    LessonWindow lesson(storyNamed("S1"));
+    lesson.folder.writeAudio("S1.MP3", bytes);
+    lesson.start();
+    lesson.open("CuentoUno");
+
+    for (int hearing = 1; hearing <= 3; ++hearing) {
+        lesson.button("Escuchar")->click();
+        QCOMPARE(lesson.timer()->interval(), interval);
+        // Not over inside the click: the student sees the buttons go grey.
+        QCOMPARE(lesson.window->heardCount(), hearing - 1);
+        QVERIFY(!lesson.button("Escuchar")->isEnabled());
+        QTRY_COMPARE(lesson.window->heardCount(), hearing);
+        QVERIFY(lesson.button("CambioCuento")->isEnabled());
+    }
+    QVERIFY(!lesson.get("CheckWork")->isHidden());
+    QCOMPARE(lesson.player("AudioPlayer")->fileName(), QString("S1.MP3"));
+    QVERIFY(lesson.boxes.shown.empty());
+    QCOMPARE(lesson.end.calls, 0);
+}
+
+void TestHostileAudio::hugeFilesNeverWrapTheTimer_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<int>("interval");
+    constexpr int longest = std::numeric_limits<int>::max();
+    QTest::newRow("262,142 bytes, half to even") << qint64(262142) << 65536;
+    QTest::newRow("8 GiB, one past what a timer holds") << (qint64(1) << 33) << longest;
+    // Cut to 32 bits its delay would be 8 ms.
+    QTest::newRow("16 GiB and 32 bytes") << ((qint64(1) << 34) + 32) << longest;
+}
+
+void TestHostileAudio::hugeFilesNeverWrapTheTimer()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(int, interval);
+    LessonWindow lesson(storyNamed("S1"));
+    if (!makeSparse(lesson.folder.path("S1.MP3"), bytes))
+        QSKIP("this file system cannot hold a sparse file that large");
+    lesson.start();
+    lesson.open("CuentoUno");
+    lesson.button("Escuchar")->click();
+
+    QVERIFY(lesson.timer()->isActive());
+    QCOMPARE(lesson.timer()->interval(), interval);
+    QTest::qWait(20);
+    QCOMPARE(lesson.window->heardCount(), 0);
+    QVERIFY(!lesson.button("Escuchar")->isEnabled());
+    // Leaving ends the long hearing.
+    lesson.window->CambioCuento_Click();
+    QVERIFY(!lesson.get("SelectNews")->isHidden());
+    QVERIFY(!lesson.timer()->isActive());
+}
+
+void TestHostileAudio::oddNamesFindTheirFile_data()
+{
+    QTest::addColumn<QByteArray>("line1");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("spaces around and inside") << QByteArray("  two  spaces ") << "  two  spaces .MP3";
+    QTest::newRow("only dots") << QByteArray("...") << "....MP3";
+    QTest::newRow("a single dot") << QByteArray(".") << "..MP3";
+    QTest::newRow("own upper-case extension") << QByteArray("news.MP3") << "news.MP3.MP3";
+    QTest::newRow("URL characters") << QByteArray("#1? 50% off") << "#1? 50% off.MP3";
+    QTest::newRow("bare LF inside") << QByteArray("one\ntwo") << "one\ntwo.MP3";
+    QTest::newRow("Windows-1252 letter") << QByteArray("caf\xe9") << QString::fromUtf8("caf\xc3\xa9.MP3");
+}
+
+// Each name gets a size of its own, so the delay shows that this file, and
+// no near namesake, was sized and handed to the player.
+void TestHostileAudio::oddNamesFindTheirFile()
+{
+    QFETCH(QByteArray, line1);
+    QFETCH(QString, fileName);
+    LessonWindow lesson(storyNamed(line1.toStdString()));
+    lesson.folder.writeAudio(fileName, 44);
+    lesson.folder.writeAudio("S1.MP3", 4);
+    lesson.start();
+    lesson.open("CuentoUno");
+    lesson.button("Escuchar")->click();
+
+    QVERIFY2(lesson.boxes.shown.empty(), qPrintable(lesson.boxes.shown.empty() ? QString() : lesson.boxes.shown[0].text));
+    QCOMPARE(lesson.timer()->interval(), 11);
+    QCOMPARE(lesson.player("SimplePlayer")->fileName(), fileName);
+    auto *backend = static_cast<FakeMediaBackend *>(lesson.player("SimplePlayer")->backend());
+    QCOMPARE(backend->source.toLocalFile(), lesson.folder.path(fileName));
+    QTRY_COMPARE(lesson.window->heardCount(), 1);
+}
+
+void TestHostileAudio::whatIsNotAFileIsReportedNotOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("broken link") << "broken link";
+    // Opening a pipe for reading would wait for a writer for ever.
+    QTest::newRow("named pipe") << "named pipe";
+    QTest::newRow("link to an endless device") << "link to /dev/zero";
+    QTest::newRow("link to a folder") << "link to a folder";
+}
+
+void TestHostileAudio::whatIsNotAFileIsReportedNotOpened()
+{
+    QFETCH(QString, kind);
+    LessonWindow lesson(storyNamed("S1"));
+    const QString path = lesson.folder.path("S1.MP3");
+    if (kind == "broken link")
+        QVERIFY(QFile::link(lesson.folder.path("gone.MP3"), path));
+    else if (kind == "named pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "link to /dev/zero")
+        QVERIFY(QFile::link("/dev/zero", path));
+    else
+        QVERIFY(QFile::link(lesson.folder.path(""), path));
+    lesson.start();
+    lesson.open("CuentoUno");
+    lesson.button("Escuchar")->click();
+
+    QCOMPARE(lesson.boxes.titles(), QStringList{"Vantrel"});
+    QVERIFY(lesson.boxes.shown[0].text.contains("\"S1.MP3\""));
+    QVERIFY(!lesson.timer()->isActive());
+    QVERIFY(lesson.player("SimplePlayer")->fileName().isEmpty());
+    QVERIFY(lesson.button("Escuchar")->isEnabled());
+    QCOMPARE(lesson.end.calls, 0);
+    // The rest of the library is still there.
+    lesson.folder.writeAudio("S2.MP3", 4);
+    lesson.button("CambioCuento")->click();
+    lesson.open("CuentoDos");
+    lesson.hearOnce();
+}
+
+void TestHostileAudio::soundRemovedMidLessonIsReportedNextTime()
+{
+    LessonWindow lesson(storyNamed("S1"));
+    lesson.folder.writeAudio("S1.MP3", 40);
+    lesson.start();
+    lesson.open("CuentoUno");
+    lesson.button("Escuchar")->click();
+    // Gone while it plays: the hearing that started still ends and counts.
+    QVERIFY(QFile::remove(lesson.folder.path("S1.MP3")));
+    QTRY_COMPARE(lesson.window->heardCount(), 1);
+    QVERIFY(lesson.boxes.shown.empty());
+
+    lesson.button("Escuchar")->click();
+    QCOMPARE(lesson.boxes.titles(), QStringList{"Vantrel"});
+    QCOMPARE(lesson.window->heardCount(), 1);
+    QVERIFY(!lesson.timer()->isActive());
+    QVERIFY(lesson.button("Escuchar")->isEnabled());
+
+    // Back, under another size: it is sized afresh, not remembered.
+    lesson.folder.writeAudio("S1.MP3", 8);
+    lesson.button("Escuchar")->click();
+    QCOMPARE(lesson.timer()->interval(), 2);
+    QTRY_COMPARE(lesson.window->heardCount(), 2);
+}
+
+void TestHostileAudio::realPlayerSurvivesUndecodableFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("2,000 random bytes") << noise(2000) << false;
+    QTest::newRow("1 byte") << QByteArray(1, '\xff') << false;
+    // A tag header that promises far more than follows it.
+    QTest::newRow("truncated ID3 tag") << QByteArray("ID3\x04\x00\x00\x7f\x7f\x7f\x7f", 10) + noise(90) << false;
+    QTest::newRow("no read permission") << noise(400) << true;
+}
+
+// The real engine this time: whatever it makes of the bytes, the hearings
+// are timed from the size, the program goes on, and the player still works
+// for the next story.
+void TestHostileAudio::realPlayerSurvivesUndecodableFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, unreadable);
+    if (unreadable && ::geteuid() == 0)
+        QSKIP("runs as root, who reads a file whatever its mode; an unreadable sound file can't be made here");
+
+    StoryFolder folder;
+    folder.write("vtl.txt", storyNamed("S1").bytes());
+    writeBytes(folder.path("S1.MP3"), content);
+    if (unreadable)
+        QVERIFY(QFile::setPermissions(folder.path("S1.MP3"), QFileDevice::Permissions()));
+    QVERIFY(QFile::copy(VANTREL_SAMPLE_STORIES "/STORY01.MP3", folder.path("S2.MP3")));
+    MessageBoxStub boxes;
+    ProgramEndStub end;
+    NewsBase window(boxes, end); // no factory: the real QMediaPlayer
+    window.Form_Load();
+    window.show();
+    boxes.shown.clear();
+    auto *player = window.findChild<MediaPlayerWidget *>("SimplePlayer");
+
+    window.findChild<OptionButton *>("CuentoUno")->click();
+    window.StoryChosen_Click();
+    for (int hearing = 1; hearing <= 3; ++hearing) {
+        window.Escuchar_Click();
+        QCOMPARE(window.findChild<QTimer *>("Atrasado")->interval(), int(content.size() / 4));
+        QTRY_COMPARE(window.heardCount(), hearing);
+    }
+    QVERIFY(!window.findChild<QWidget *>("CheckWork")->isHidden());
+    QVERIFY(boxes.shown.empty());
+    QCOMPARE(end.calls, 0);
+
+    // A real MP3 next: the player starts it as if nothing had happened.
+    window.CambioCuento_Click();
+    window.findChild<OptionButton *>("CuentoDos")->click();
+    window.StoryChosen_Click();
+    window.Escuchar_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(player->backend()->position() > 0, 15000);
+    QCOMPARE(player->backend()->state(), MediaBackend::State::Playing);
+    window.CambioCuento_Click();
+    QCOMPARE(player->backend()->state(), MediaBackend::State::Stopped);
+}
+
+QTEST_MAIN(TestHostileAudio)
+#include "tst_hostile_audio.moc"
