@@ -41,9 +41,10 @@ const char *const kOptions[] = {"CuentoUno", "CuentoDos", "CuentoTres", "CuentoC
                                 "CuentoSiete", "CuentoOcho", "CuentoNueve", "CuentoDiez", "CuentoOnce", "CuentoDoce"};
 
 struct Hearing {
-    double toPlaying = -1;  // click to the player reporting Playing
-    double toSound = -1;    // click to the first position past 0 (audio is flowing)
-    double endSkew = 0;     // timer firing minus end of media
+    double toPlaying = -1;   // click to the player reporting Playing
+    double toSound = -1;     // click to the moment the sound began
+    double endSkew = 0;      // timer firing minus the moment the sound ended
+    double reportedSkew = 0; // timer firing minus the player's end-of-media signal
 };
 
 Hearing measure(vantrel::NewsBase &window, int slot)
@@ -70,15 +71,20 @@ Hearing measure(vantrel::NewsBase &window, int slot)
         if (s == vantrel::MediaBackend::State::Playing && result.toPlaying < 0)
             result.toPlaying = ms(clock.nsecsElapsed());
     });
+    // The player reports its position only every so often; each report at
+    // time t of position p says the sound began at t - p at the latest.
+    double soundStart = 1e18;
     QObject::connect(backend, &vantrel::MediaBackend::positionChanged, &window, [&](qint64 position) {
-        if (position > 0 && result.toSound < 0)
-            result.toSound = ms(clock.nsecsElapsed());
+        if (position > 0 && mediaEnd < 0)
+            soundStart = std::min(soundStart, ms(clock.nsecsElapsed()) - double(position));
     });
     QObject::connect(backend, &vantrel::MediaBackend::endOfMedia, &window, [&] { mediaEnd = clock.nsecsElapsed(); });
 
     if (!QTest::qWaitFor([&] { return timerFired >= 0 && mediaEnd >= 0; }, 120000))
         std::printf("  (no end of media reported: %s)\n", mediaEnd < 0 ? "player" : "timer");
-    result.endSkew = ms(timerFired - mediaEnd);
+    result.toSound = soundStart;
+    result.endSkew = ms(timerFired) - (soundStart + double(backend->duration()));
+    result.reportedSkew = ms(timerFired - mediaEnd);
     QObject::disconnect(fired);
     backend->disconnect(&window);
     window.findChild<QPushButton *>("CambioCuento")->click();
@@ -106,8 +112,9 @@ int main(int argc, char *argv[])
     std::vector<double> toPlaying, toSound, skews;
     for (int i = 0; i < samples; ++i) {
         const Hearing h = measure(window, i % 12);
-        std::printf("hearing %2d (%s): playing after %.1f ms, sound after %.1f ms, end skew %+.1f ms\n", i + 1,
-                    kOptions[i % 12], h.toPlaying, h.toSound, h.endSkew);
+        std::printf("hearing %2d (%s): playing after %.1f ms, sound after %.1f ms, end skew %+.1f ms "
+                    "(%+.1f ms from the end-of-media signal)\n",
+                    i + 1, kOptions[i % 12], h.toPlaying, h.toSound, h.endSkew, h.reportedSkew);
         std::fflush(stdout);
         toPlaying.push_back(h.toPlaying);
         toSound.push_back(h.toSound);

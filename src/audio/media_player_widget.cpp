@@ -97,6 +97,15 @@ QString MediaPlayerWidget::fileName() const
     return m_fileName;
 }
 
+void MediaPlayerWidget::preload(const QString &name)
+{
+    MediaBackend &backend = ensureBackend();
+    backend.stop();
+    // The backend keeps an unchanged source loaded, so the later setSource()
+    // of the same name costs nothing.
+    backend.setSource(urlForName(name));
+}
+
 void MediaPlayerWidget::stop()
 {
     if (m_backend)

@@ -43,6 +43,10 @@ public:
     void setFileName(const QString &name);
     QString fileName() const;
 
+    // Loads the file ahead of time, playing nothing, so that a later
+    // setFileName() with the same name starts without the loading delay.
+    void preload(const QString &name);
+
     void stop();
 
     // Null until the first file name or control request needs one.

@@ -68,6 +68,7 @@ private:
     void fillMenuByPresence();
     void refreshMenuByTitle();
     void copyStoryIntoWindow();
+    void preloadStory();
     void clearAnswerSelections();
     void showListeningControls();
     void openQuestions();

@@ -31,6 +31,15 @@ void NewsBase::StoryChosen_Click()
     setPrompt(texts::kFirstPrompt);
     ui->StoryTitle->show();
     keepFocusOnScreen();
+    preloadStory();
+}
+
+void NewsBase::preloadStory()
+{
+    // The first hearing then starts as soon as it is asked for.
+    const QString fileName = audioFileName();
+    if (audioFileSize(fileName))
+        ui->SimplePlayer->preload(fileName);
 }
 
 void NewsBase::copyStoryIntoWindow()

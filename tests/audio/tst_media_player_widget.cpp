@@ -114,6 +114,15 @@ void MediaPlayerWidgetTest::withoutAutoStartOnlyLoads()
     QCOMPARE(window.fake->source.fileName(), "story.MP3");
     QVERIFY(!window.fake->calls.contains("play"));
     QCOMPARE(window.fake->state(), MediaBackend::State::Stopped);
+
+    // Loading ahead plays nothing and names no file, even with AutoStart on.
+    Window autoStarting(QSize(2, 2), true);
+    autoStarting.player->preload("story.MP3");
+    QCOMPARE(autoStarting.fake->source.fileName(), "story.MP3");
+    QVERIFY(!autoStarting.fake->calls.contains("play"));
+    QVERIFY(autoStarting.player->fileName().isEmpty());
+    autoStarting.player->setFileName("story.MP3");
+    QCOMPARE(autoStarting.fake->calls.last(), "play");
 }
 
 void MediaPlayerWidgetTest::resolvesNameInCurrentFolder_data()
