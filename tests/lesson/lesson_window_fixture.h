@@ -65,6 +65,14 @@ struct LessonWindow {
         QTRY_COMPARE(window->heardCount(), before + 1);
     }
 
+    // Opens slot 1 (whose sound must exist) and hears it three times.
+    void toQuestions()
+    {
+        open("CuentoUno");
+        for (int i = 0; i < 3; ++i)
+            hearOnce();
+    }
+
     StoryFolder folder;
     MessageBoxStub boxes;
     ProgramEndStub end;

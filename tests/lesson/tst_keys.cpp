@@ -29,12 +29,6 @@ struct KeyWindow : LessonWindow {
         target->setFocus(Qt::TabFocusReason);
         QTest::keyClick(target, key, modifiers);
     }
-    void toQuestions()
-    {
-        open("CuentoUno");
-        for (int i = 0; i < 3; ++i)
-            hearOnce();
-    }
     bool onMenu() const { return !get("SelectNews")->isHidden(); }
     int closingBoxes() const { return int(boxes.titles().count("Vantrel")); }
 };

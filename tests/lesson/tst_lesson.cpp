@@ -196,9 +196,7 @@ void TestLesson::checkReportsThePartialScore()
     LessonWindow lesson(stories);
     lesson.folder.writeAudio("S1.MP3", 4);
     lesson.start();
-    lesson.open("CuentoUno");
-    for (int i = 0; i < 3; ++i)
-        lesson.hearOnce();
+    lesson.toQuestions();
 
     for (const QString &name : selected)
         lesson.option(qPrintable(name))->click();
@@ -219,9 +217,7 @@ void TestLesson::fullScoreChangesTheWindowOnlyAfterItsBox()
     LessonWindow lesson(lessonStories());
     lesson.folder.writeAudio("S1.MP3", 4);
     lesson.start();
-    lesson.open("CuentoUno");
-    for (int i = 0; i < 3; ++i)
-        lesson.hearOnce();
+    lesson.toQuestions();
     for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
         lesson.option(name)->click();
 
@@ -255,9 +251,7 @@ void TestLesson::returnEmptiesKeysAndAnswers()
     LessonWindow lesson(lessonStories());
     lesson.folder.writeAudio("S1.MP3", 4);
     lesson.start();
-    lesson.open("CuentoUno");
-    for (int i = 0; i < 3; ++i)
-        lesson.hearOnce();
+    lesson.toQuestions();
     lesson.option("PregUnoA")->click();
     lesson.option("PregTresB")->click();
     lesson.window->setWindowTitle("something else");
@@ -368,9 +362,7 @@ void TestLesson::leavingStopsTheFullPlayer()
     LessonWindow lesson(lessonStories());
     lesson.folder.writeAudio("S1.MP3", 4);
     lesson.start();
-    lesson.open("CuentoUno");
-    for (int i = 0; i < 3; ++i)
-        lesson.hearOnce();
+    lesson.toQuestions();
     lesson.player("AudioPlayer")->backend()->play();
     QVERIFY(lesson.playing("AudioPlayer"));
     lesson.button("CambioCuento")->click();
