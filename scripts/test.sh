@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds Vantrel with warnings as errors and runs every test; then does the
 # same under AddressSanitizer and UndefinedBehaviorSanitizer.
-# VANTREL_SKIP_SANITIZE=1 leaves the sanitizer pass out (for quick local runs).
+# Last, a short fuzz run of the story-file readers.
+# VANTREL_SKIP_SANITIZE=1 leaves the sanitizer pass out (for quick local runs);
+# VANTREL_FUZZ_SECONDS sets the fuzz run's length (default 60).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
-vantrel_need_packages "${vantrel_build_packages[@]}" libgtest-dev
+vantrel_need_packages "${vantrel_build_packages[@]}" libgtest-dev xvfb xdotool
 
 jobs=$(nproc)
 run_suite() {
@@ -21,3 +23,5 @@ if [ "${VANTREL_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
 fi
+echo "== Fuzzing the story-file readers"
+bash "$root/scripts/fuzz.sh" "${VANTREL_FUZZ_SECONDS:-60}"

@@ -1,7 +1,5 @@
 #include "qt_media_backend.h"
 
-#include <utility>
-
 namespace vantrel {
 
 namespace {
@@ -43,9 +41,12 @@ QtMediaBackend::~QtMediaBackend()
 
 void QtMediaBackend::setSource(const QUrl &source)
 {
-    // QMediaPlayer keeps an unchanged source as it is; after a failed load
-    // that is a dead pipeline which claims to play, so load afresh.
-    if (std::exchange(m_loadFailed, false))
+    // QMediaPlayer ignores an unchanged source. That keeps a good file
+    // loaded, so the next hearing starts at once, but leaves a failed one
+    // dead and claiming to play: load that one afresh.
+    const bool failed = m_player.error() != QMediaPlayer::NoError
+                        || m_player.mediaStatus() == QMediaPlayer::InvalidMedia;
+    if (source == m_player.source() && failed)
         m_player.setSource(QUrl());
     m_player.setSource(source);
 }
@@ -108,7 +109,6 @@ void QtMediaBackend::onMediaStatusChanged(QMediaPlayer::MediaStatus status)
 
 void QtMediaBackend::onError(QMediaPlayer::Error, const QString &message)
 {
-    m_loadFailed = true;
     emit errorOccurred(message);
     // After a failed load QMediaPlayer still claims to be playing; say what is heard.
     if (m_player.playbackState() != QMediaPlayer::StoppedState)

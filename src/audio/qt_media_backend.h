@@ -38,7 +38,6 @@ private:
     // Declared before the player, so the player, which points to it, goes first.
     QAudioOutput m_output;
     QMediaPlayer m_player;
-    bool m_loadFailed = false;
 };
 
 } // namespace vantrel

@@ -275,6 +275,8 @@ void TestHostileAudio::realPlayerSurvivesUndecodableFiles()
     QVERIFY(!window.findChild<QWidget *>("CheckWork")->isHidden());
     QVERIFY(boxes.shown.empty());
     QCOMPARE(end.calls, 0);
+    // Heard three times, the dead file must not leave the player claiming to play.
+    QTRY_COMPARE_WITH_TIMEOUT(player->backend()->state(), MediaBackend::State::Stopped, 15000);
 
     // A real MP3 next: the player starts it as if nothing had happened.
     window.CambioCuento_Click();
