@@ -3,6 +3,7 @@
 // lines, each kind of line ending at a size the check accepts, and files the
 // process may not read.
 #include "story_file.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,37 +27,7 @@ namespace {
 
 constexpr std::size_t kAcceptedSize = 8864;
 
-class HostileStoryFile : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        static std::atomic<unsigned> counter{0};
-        std::random_device random;
-        for (;;) {
-            m_dir = fs::temp_directory_path()
-                    / ("vantrel-hostile-" + std::to_string(::getpid()) + "-"
-                       + std::to_string(counter++) + "-" + std::to_string(random()));
-            if (fs::create_directory(m_dir))
-                break;
-        }
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::permissions(m_dir / vantrel::kStoryFileName, fs::perms::owner_all, ec);
-        fs::remove_all(m_dir, ec);
-    }
-
-    fs::path storyPath() const { return m_dir / vantrel::kStoryFileName; }
-
-    fs::path write(const std::string &bytes) const
-    {
-        std::ofstream(storyPath(), std::ios::binary) << bytes;
-        return storyPath();
-    }
-
-    fs::path m_dir;
-};
+using HostileStoryFile = vantrel::test::TempFolder;
 
 // --- Sizes far outside the window -------------------------------------------
 

@@ -1,4 +1,5 @@
 #include "story_file.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +18,7 @@ using vantrel::SizeCheck;
 namespace {
 
 // A fresh folder per test, removed afterwards.
-class StoryFile : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        static std::atomic<unsigned> counter{0};
-        std::random_device random;
-        for (;;) {
-            m_dir = fs::temp_directory_path()
-                    / ("vantrel-library-" + std::to_string(::getpid()) + "-"
-                       + std::to_string(counter++) + "-" + std::to_string(random()));
-            if (fs::create_directory(m_dir))
-                break;
-        }
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
-    fs::path write(const std::string &bytes, const char *name = vantrel::kStoryFileName) const
-    {
-        const fs::path path = m_dir / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    fs::path m_dir;
-};
+using StoryFile = vantrel::test::TempFolder;
 
 class SizeBounds : public StoryFile, public testing::WithParamInterface<std::pair<std::size_t, SizeCheck::Verdict>> {};
 
