@@ -25,6 +25,9 @@ NewsBase::NewsBase(MessageBoxInterface &boxes, ProgramEndInterface &programEnd,
     Atrasado = new QTimer(this);
     Atrasado->setObjectName(QStringLiteral("Atrasado"));
     Atrasado->setSingleShot(true);
+    // A coarse timer may fire 5 % early or late: over a minute, whole seconds
+    // away from the end of the sound.
+    Atrasado->setTimerType(Qt::PreciseTimer);
 
     configurePlayers(std::move(players));
     connectHandlers();
