@@ -75,10 +75,16 @@ Hearing measure(vantrel::NewsBase &window, int slot)
     // time t of position p says the sound began at t - p at the latest.
     double soundStart = 1e18;
     QObject::connect(backend, &vantrel::MediaBackend::positionChanged, &window, [&](qint64 position) {
-        if (position > 0 && mediaEnd < 0)
+        if (position > 0)
             soundStart = std::min(soundStart, ms(clock.nsecsElapsed()) - double(position));
     });
-    QObject::connect(backend, &vantrel::MediaBackend::endOfMedia, &window, [&] { mediaEnd = clock.nsecsElapsed(); });
+    // Only an end after the sound has begun counts.
+    QObject::connect(backend, &vantrel::MediaBackend::endOfMedia, &window, [&] {
+        if (soundStart < 1e17)
+            mediaEnd = clock.nsecsElapsed();
+        else
+            std::printf("  (end of media reported before any sound, %.1f ms after the click)\n", ms(clock.nsecsElapsed()));
+    });
 
     if (!QTest::qWaitFor([&] { return timerFired >= 0 && mediaEnd >= 0; }, 120000))
         std::printf("  (no end of media reported: %s)\n", mediaEnd < 0 ? "player" : "timer");
@@ -99,6 +105,7 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     const QString folder = args.size() > 1 ? args[1] : QStringLiteral("stories");
     const int samples = args.size() > 2 ? args[2].toInt() : 10;
+    const int firstSlot = args.size() > 3 ? args[3].toInt() : 1;
     QDir::setCurrent(folder);
 
     SilentBoxes boxes;
@@ -111,10 +118,11 @@ int main(int argc, char *argv[])
 
     std::vector<double> toPlaying, toSound, skews;
     for (int i = 0; i < samples; ++i) {
-        const Hearing h = measure(window, i % 12);
+        const int slot = (firstSlot - 1 + i) % 12;
+        const Hearing h = measure(window, slot);
         std::printf("hearing %2d (%s): playing after %.1f ms, sound after %.1f ms, end skew %+.1f ms "
                     "(%+.1f ms from the end-of-media signal)\n",
-                    i + 1, kOptions[i % 12], h.toPlaying, h.toSound, h.endSkew, h.reportedSkew);
+                    i + 1, kOptions[slot], h.toPlaying, h.toSound, h.endSkew, h.reportedSkew);
         std::fflush(stdout);
         toPlaying.push_back(h.toPlaying);
         toSound.push_back(h.toSound);
