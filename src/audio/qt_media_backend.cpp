@@ -23,7 +23,7 @@ QtMediaBackend::QtMediaBackend(QObject *parent)
     : MediaBackend(parent)
 {
     m_player.setAudioOutput(&m_output);
-    connect(&m_player, &QMediaPlayer::positionChanged, this, &QtMediaBackend::positionChanged);
+    connect(&m_player, &QMediaPlayer::positionChanged, this, &QtMediaBackend::onPositionChanged);
     connect(&m_player, &QMediaPlayer::durationChanged, this, &QtMediaBackend::durationChanged);
     connect(&m_player, &QMediaPlayer::playbackStateChanged, this,
             &QtMediaBackend::onPlaybackStateChanged);
@@ -43,11 +43,10 @@ void QtMediaBackend::setSource(const QUrl &source)
 {
     // QMediaPlayer ignores an unchanged source. That keeps a good file
     // loaded, so the next hearing starts at once, but leaves a failed one
-    // dead and claiming to play: load that one afresh.
-    const bool failed = m_player.error() != QMediaPlayer::NoError
-                        || m_player.mediaStatus() == QMediaPlayer::InvalidMedia;
-    if (source == m_player.source() && failed)
+    // dead: load that one afresh.
+    if (source == m_player.source() && source == m_failedSource)
         m_player.setSource(QUrl());
+    m_failedSource.clear();
     m_player.setSource(source);
 }
 
@@ -93,12 +92,26 @@ void QtMediaBackend::setPlaybackRate(qreal rate)
 
 MediaBackend::State QtMediaBackend::state() const
 {
+    // After a failed load QMediaPlayer still claims to play; nothing is heard.
+    if (!m_failedSource.isEmpty() && m_player.source() == m_failedSource)
+        return State::Stopped;
     return toState(m_player.playbackState());
 }
 
-void QtMediaBackend::onPlaybackStateChanged(QMediaPlayer::PlaybackState playbackState)
+void QtMediaBackend::onPlaybackStateChanged(QMediaPlayer::PlaybackState)
 {
-    emit stateChanged(toState(playbackState));
+    emit stateChanged(state());
+}
+
+void QtMediaBackend::onPositionChanged(qint64 ms)
+{
+    // Sound that moves on proves the file good, whatever error came before:
+    // a failed file's last errors may arrive after the next file has started.
+    if (ms > 0 && !m_failedSource.isEmpty()) {
+        m_failedSource.clear();
+        emit stateChanged(state());
+    }
+    emit positionChanged(ms);
 }
 
 void QtMediaBackend::onMediaStatusChanged(QMediaPlayer::MediaStatus status)
@@ -109,10 +122,11 @@ void QtMediaBackend::onMediaStatusChanged(QMediaPlayer::MediaStatus status)
 
 void QtMediaBackend::onError(QMediaPlayer::Error, const QString &message)
 {
+    // Not stopped here: the error may be a late one of the file before, and
+    // stopping would silence the file now playing.
+    m_failedSource = m_player.source();
     emit errorOccurred(message);
-    // After a failed load QMediaPlayer still claims to be playing; say what is heard.
-    if (m_player.playbackState() != QMediaPlayer::StoppedState)
-        m_player.stop();
+    emit stateChanged(state());
 }
 
 } // namespace vantrel

@@ -32,12 +32,14 @@ public:
 
 private:
     void onPlaybackStateChanged(QMediaPlayer::PlaybackState playbackState);
+    void onPositionChanged(qint64 ms);
     void onMediaStatusChanged(QMediaPlayer::MediaStatus status);
     void onError(QMediaPlayer::Error error, const QString &message);
 
     // Declared before the player, so the player, which points to it, goes first.
     QAudioOutput m_output;
     QMediaPlayer m_player;
+    QUrl m_failedSource;
 };
 
 } // namespace vantrel
