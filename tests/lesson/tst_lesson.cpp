@@ -33,7 +33,6 @@ private slots:
     void threeHearingsOpenTheQuestions();
     void hearingLastsAsLongAsTheFileSays_data();
     void hearingLastsAsLongAsTheFileSays();
-    void soundNameIsLineOneAsStored();
     void checkReportsThePartialScore_data();
     void checkReportsThePartialScore();
     void fullScoreChangesTheWindowOnlyAfterItsBox();
@@ -42,7 +41,6 @@ private slots:
     void missingSoundLeavesTheLessonUsable_data();
     void missingSoundLeavesTheLessonUsable();
     void leavingDuringAHearingEndsIt();
-    void emptySoundFileEndsItsHearingAtOnce();
     void leavingStopsTheFullPlayer();
 };
 
@@ -157,17 +155,6 @@ void TestLesson::hearingLastsAsLongAsTheFileSays()
     lesson.button("Escuchar")->click();
     QCOMPARE(lesson.timer()->interval(), interval);
     QVERIFY(lesson.timer()->isActive());
-}
-
-void TestLesson::soundNameIsLineOneAsStored()
-{
-    LessonWindow lesson(lessonStories().line(1, " news.mp3"));
-    lesson.folder.writeAudio(" news.mp3.MP3", 8);
-    lesson.start();
-    lesson.open("CuentoUno");
-    lesson.button("Escuchar")->click();
-    QVERIFY(lesson.boxes.shown.empty());
-    QCOMPARE(lesson.player("SimplePlayer")->fileName(), QString(" news.mp3.MP3"));
 }
 
 void TestLesson::checkReportsThePartialScore_data()
@@ -343,17 +330,6 @@ void TestLesson::leavingDuringAHearingEndsIt()
     // The next story starts from its own first hearing.
     lesson.open("CuentoTres");
     QCOMPARE(lesson.window->heardCount(), 0);
-    QVERIFY(lesson.button("Escuchar")->isEnabled());
-}
-
-void TestLesson::emptySoundFileEndsItsHearingAtOnce()
-{
-    LessonWindow lesson(lessonStories());
-    lesson.folder.writeAudio("S1.MP3", 0);
-    lesson.start();
-    lesson.open("CuentoUno");
-    lesson.button("Escuchar")->click();
-    QTRY_COMPARE(lesson.window->heardCount(), 1);
     QVERIFY(lesson.button("Escuchar")->isEnabled());
 }
 

@@ -76,6 +76,8 @@ struct OddContent {
     int supplied;                      // lines the file supplies
     std::vector<std::pair<int, std::size_t>> lengths; // line number, its length
 };
+// Test names show the case, not its bytes.
+void PrintTo(const OddContent &c, std::ostream *os) { *os << c.name; }
 
 class AcceptedOddContent : public HostileStoryFile, public testing::WithParamInterface<OddContent> {};
 
@@ -155,6 +157,8 @@ struct Endings {
     const char *name;
     std::function<std::string(int)> ending;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const Endings &c, std::ostream *os) { *os << c.name; }
 
 class LineEndings : public HostileStoryFile, public testing::WithParamInterface<Endings> {};
 
@@ -215,6 +219,8 @@ struct Unopenable {
     const char *name;
     std::function<void(const fs::path &)> make;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const Unopenable &c, std::ostream *os) { *os << c.name; }
 
 class NotAStoryFile : public HostileStoryFile, public testing::WithParamInterface<Unopenable> {};
 

@@ -25,6 +25,8 @@ struct SplitCase {
     std::string bytes;
     std::vector<std::string> lines;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const SplitCase &c, std::ostream *os) { *os << c.name; }
 
 class LineEndingRule : public testing::TestWithParam<SplitCase> {};
 
@@ -137,6 +139,8 @@ struct PresenceCase {
     std::string titleLine;
     bool present;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const PresenceCase &c, std::ostream *os) { *os << c.name; }
 
 class Presence : public testing::TestWithParam<PresenceCase> {};
 
