@@ -7,6 +7,7 @@
 #include "story_text.h"
 #include "ui_newsbase.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -107,10 +108,22 @@ std::optional<qint64> NewsBase::audioFileSize(const QString &fileName) const
 void NewsBase::endProgram(int status, const QString &diagnostic)
 {
     m_ended = true;
+    silence();
+    m_programEnd.end(status, diagnostic);
+}
+
+void NewsBase::silence()
+{
     Atrasado->stop();
     ui->SimplePlayer->stop();
     ui->AudioPlayer->stop();
-    m_programEnd.end(status, diagnostic);
+}
+
+void NewsBase::reportUnreadableStoryFile(const std::string &reason)
+{
+    const QString problem = texts::storyFileUnreadable(QDir::currentPath(), QString::fromStdString(reason));
+    m_boxes.show(nullptr, texts::kProgramTitle, problem);
+    endProgram(1, problem);
 }
 
 } // namespace vantrel

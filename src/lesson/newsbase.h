@@ -74,6 +74,9 @@ private:
     void openQuestions();
     void showFullScore();
     void stopHearing();
+    void enableListeningButtons();
+    void silence();
+    void reportUnreadableStoryFile(const std::string &reason);
     void hideLessonControls();
     void setPrompt(const QString &caption);
     void setStoryTitle(const QString &caption);

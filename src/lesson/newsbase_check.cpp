@@ -4,6 +4,7 @@
 #include "lesson_texts.h"
 #include "message_box.h"
 #include "option_button.h"
+#include "story_lines.h"
 #include "ui_newsbase.h"
 
 namespace vantrel {
@@ -13,8 +14,7 @@ void NewsBase::CheckWork_Click()
     int score = 0;
     for (const OptionButton *answer : answerOptions()) {
         const bool selected = answer->isChecked();
-        // Only a key of exactly "*" marks the right answer.
-        const bool correct = answer->tag() == QLatin1String("*");
+        const bool correct = isCorrectKey(answer->tag().toStdString());
         if (selected && correct)
             ++score;
     }

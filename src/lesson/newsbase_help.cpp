@@ -6,7 +6,6 @@
 #include "ui_newsbase.h"
 
 #include <QCloseEvent>
-#include <QTimer>
 
 namespace vantrel {
 
@@ -33,9 +32,7 @@ void NewsBase::closeEvent(QCloseEvent *event)
 {
     // Closing by the title bar ends the program without the closing message,
     // and the sound ends with the window.
-    Atrasado->stop();
-    ui->SimplePlayer->stop();
-    ui->AudioPlayer->stop();
+    silence();
     event->accept();
 }
 

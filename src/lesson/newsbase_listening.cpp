@@ -46,9 +46,7 @@ void NewsBase::Escuchar_Click()
 void NewsBase::Atrasado_Timer()
 {
     Atrasado->stop();
-    ui->Escuchar->setEnabled(true);
-    ui->CambioCuento->setEnabled(true);
-    ui->Ayuda->setEnabled(true);
+    enableListeningButtons();
     ++HeardCount;
     if (const std::optional<QString> prompt = texts::promptAfterHearing(HeardCount))
         setPrompt(*prompt);
@@ -77,6 +75,11 @@ void NewsBase::stopHearing()
         return;
     Atrasado->stop();
     ui->SimplePlayer->stop();
+    enableListeningButtons();
+}
+
+void NewsBase::enableListeningButtons()
+{
     ui->Escuchar->setEnabled(true);
     ui->CambioCuento->setEnabled(true);
     ui->Ayuda->setEnabled(true);

@@ -8,7 +8,6 @@
 #include "story_text.h"
 #include "ui_newsbase.h"
 
-#include <QDir>
 
 namespace vantrel {
 
@@ -21,9 +20,7 @@ void NewsBase::Form_Load()
         return;
     }
     if (size.verdict == SizeCheck::Verdict::Unreadable) {
-        const QString problem = texts::storyFileUnreadable(QDir::currentPath(), QString::fromStdString(size.reason));
-        m_boxes.show(nullptr, texts::kProgramTitle, problem);
-        endProgram(1, problem);
+        reportUnreadableStoryFile(size.reason);
         return;
     }
 
@@ -40,9 +37,7 @@ bool NewsBase::loadStoryFile()
     LoadResult loaded = vantrel::loadStoryFile(kStoryFileName);
     if (!loaded.lines) {
         // The file went away or turned unreadable after it was sized.
-        const QString problem = texts::storyFileUnreadable(QDir::currentPath(), QString::fromStdString(loaded.reason));
-        m_boxes.show(nullptr, texts::kProgramTitle, problem);
-        endProgram(1, problem);
+        reportUnreadableStoryFile(loaded.reason);
         return false;
     }
     StoryLines = std::move(*loaded.lines);
