@@ -1,8 +1,10 @@
+#include "gst_runtime.h"
 #include "message_box.h"
 #include "newsbase.h"
 #include "program_end.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -34,5 +36,8 @@ int main(int argc, char *argv[])
     if (programEnd.ended())
         return programEnd.status();
     window.show();
+    // Sound is ready long before a student can open a story, and never
+    // delays the window.
+    QTimer::singleShot(200, &window, [] { vantrel::prepareSoundInBackground(); });
     return QApplication::exec();
 }

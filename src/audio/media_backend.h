@@ -31,8 +31,7 @@ public:
 
     // Linear volume, 0 (silent) to 1 (full).
     virtual void setVolume(float volume) = 0;
-    // Qt 6.4's GStreamer backend plays faster or slower by resampling, so
-    // the pitch follows the rate; the player's controls offer no speed.
+    // Faster or slower, keeping the pitch; 1 is the recording's own speed.
     virtual void setPlaybackRate(qreal rate) = 0;
 
     virtual State state() const = 0;

@@ -1,7 +1,7 @@
 #include "media_player_widget.h"
 
 #include "player_controls.h"
-#include "qt_media_backend.h"
+#include "gst_media_backend.h"
 
 #include <QDebug>
 #include <QDir>
@@ -16,9 +16,9 @@ namespace {
 
 constexpr qint64 backStepMs = 5000;
 
-std::unique_ptr<MediaBackend> makeQtBackend()
+std::unique_ptr<MediaBackend> makeGstBackend()
 {
-    return std::make_unique<QtMediaBackend>();
+    return std::make_unique<GstMediaBackend>();
 }
 
 QUrl urlForName(const QString &name)
@@ -33,7 +33,7 @@ QUrl urlForName(const QString &name)
 
 MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
     : QWidget(parent)
-    , m_factory(makeQtBackend)
+    , m_factory(makeGstBackend)
     , m_controls(new PlayerControls(this))
 {
     // Tab may rest here; keys, Esc and Enter included, go on to the parent.
@@ -54,7 +54,7 @@ MediaPlayerWidget::~MediaPlayerWidget()
 void MediaPlayerWidget::setBackendFactory(BackendFactory factory)
 {
     // An empty factory means the real one, never a call that throws.
-    m_factory = factory ? std::move(factory) : makeQtBackend;
+    m_factory = factory ? std::move(factory) : makeGstBackend;
 }
 
 void MediaPlayerWidget::setAutoStart(bool on)
@@ -134,6 +134,7 @@ MediaBackend &MediaPlayerWidget::ensureBackend()
     if (!m_backend) {
         m_backend = m_factory();
         m_backend->setVolume(m_controls->volume());
+        m_backend->setPlaybackRate(m_controls->rate());
         connectBackend(*m_backend);
     }
     return *m_backend;
@@ -159,6 +160,10 @@ void MediaPlayerWidget::connectControls()
         if (m_backend)
             m_backend->setVolume(volume);
     });
+    connect(m_controls, &PlayerControls::rateChanged, this, [this](qreal rate) {
+        if (m_backend)
+            m_backend->setPlaybackRate(rate);
+    });
 }
 
 void MediaPlayerWidget::updateControls()
@@ -181,6 +186,12 @@ void MediaPlayerWidget::goBack()
 
 void MediaPlayerWidget::reportError(const QString &message) const
 {
+    // Once per file: a broken file is tried again at every hearing, and by
+    // both players, with nothing new to say.
+    static QString lastReported;
+    if (m_fileName == lastReported)
+        return;
+    lastReported = m_fileName;
     qWarning().noquote() << "Cannot play" << m_fileName << "-" << message;
 }
 

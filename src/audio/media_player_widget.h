@@ -29,7 +29,7 @@ public:
     ~MediaPlayerWidget() override;
 
     // Used when the backend is first needed; set it before the first file name.
-    // The default, also for an empty factory, makes a QtMediaBackend.
+    // The default, also for an empty factory, makes a GstMediaBackend.
     void setBackendFactory(BackendFactory factory);
 
     void setAutoStart(bool on);

@@ -1,7 +1,7 @@
 #include "player_controls.h"
 
-#include <QAudio>
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -27,13 +27,17 @@ int sliderValue(qint64 ms)
     return int(std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max()));
 }
 
-// Sliders move in perceived loudness; the backend wants linear gain.
+// The slider moves in perceived loudness, the backend wants linear gain:
+// the cube, as desktop sound servers map their own volume sliders.
 float linearVolume(int sliderPosition)
 {
-    return float(QAudio::convertVolume(sliderPosition / qreal(volumeSteps),
-                                       QAudio::LogarithmicVolumeScale,
-                                       QAudio::LinearVolumeScale));
+    const float perceived = float(sliderPosition) / volumeSteps;
+    return perceived * perceived * perceived;
 }
+
+// Slower helps a learner; a little faster, a second listening.
+constexpr qreal speeds[] = {0.5, 0.75, 1.0, 1.25};
+constexpr int normalSpeed = 2;
 
 void describe(QWidget *widget, const QString &text)
 {
@@ -51,6 +55,7 @@ PlayerControls::PlayerControls(QWidget *parent)
     m_stop = addButton(QStringLiteral("stopButton"), QStyle::SP_MediaStop, tr("Stop"));
     m_back = addButton(QStringLiteral("backButton"), QStyle::SP_MediaSeekBackward,
                        tr("Back 5 seconds"));
+    m_speed = addSpeedChoice();
     m_volume = addSlider(QStringLiteral("volumeSlider"), tr("Volume"));
     m_position = addSlider(QStringLiteral("positionSlider"), tr("Position"));
     m_time = new QLabel(this);
@@ -72,6 +77,18 @@ PlayerControls::PlayerControls(QWidget *parent)
             [this](int ms) { emit seekRequested(ms); });
     connect(m_volume, &QSlider::valueChanged, this,
             [this](int value) { emit volumeChanged(linearVolume(value)); });
+    connect(m_speed, &QComboBox::currentIndexChanged, this, [this] { emit rateChanged(rate()); });
+}
+
+QComboBox *PlayerControls::addSpeedChoice()
+{
+    auto *speed = new QComboBox(this);
+    speed->setObjectName(QStringLiteral("speedChoice"));
+    for (const qreal value : speeds)
+        speed->addItem(QStringLiteral("%1\u00d7").arg(value), value);
+    speed->setCurrentIndex(normalSpeed);
+    describe(speed, tr("Speed"));
+    return speed;
 }
 
 QToolButton *PlayerControls::addButton(const QString &name, QStyle::StandardPixmap icon,
@@ -96,22 +113,24 @@ QSlider *PlayerControls::addSlider(const QString &name, const QString &text)
 
 void PlayerControls::buildLayout()
 {
-    // Two rows, so that the whole player fits a small fixed place on a window.
+    // Three tight rows, so that the whole player fits a small fixed place on a window.
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(2);
     buttons->addWidget(m_play);
     buttons->addWidget(m_stop);
     buttons->addWidget(m_back);
     buttons->addWidget(m_volume, 1);
-    auto *position = new QHBoxLayout;
-    position->setSpacing(4);
-    position->addWidget(m_position, 1);
-    position->addWidget(m_time);
+    auto *speedAndTime = new QHBoxLayout;
+    speedAndTime->setSpacing(4);
+    speedAndTime->addWidget(m_speed);
+    speedAndTime->addStretch(1);
+    speedAndTime->addWidget(m_time);
     auto *rows = new QVBoxLayout(this);
-    rows->setContentsMargins(2, 2, 2, 2);
-    rows->setSpacing(2);
+    rows->setContentsMargins(2, 0, 2, 0);
+    rows->setSpacing(0);
     rows->addLayout(buttons);
-    rows->addLayout(position);
+    rows->addLayout(speedAndTime);
+    rows->addWidget(m_position);
 }
 
 void PlayerControls::setPlaybackState(MediaBackend::State state)
@@ -142,6 +161,11 @@ void PlayerControls::setDuration(qint64 ms)
 float PlayerControls::volume() const
 {
     return linearVolume(m_volume->value());
+}
+
+qreal PlayerControls::rate() const
+{
+    return m_speed->currentData().toReal();
 }
 
 QWidget *PlayerControls::firstControl() const

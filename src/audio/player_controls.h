@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -26,6 +27,8 @@ public:
 
     // Linear volume the user has chosen, 0 to 1.
     float volume() const;
+    // Playing speed the user has chosen; 1 is the recording's own.
+    qreal rate() const;
     // The control that should take the focus when the player as a whole gets it.
     QWidget *firstControl() const;
 
@@ -36,10 +39,12 @@ signals:
     void seekRequested(qint64 ms);
     void backRequested();
     void volumeChanged(float volume);
+    void rateChanged(qreal rate);
 
 private:
     QToolButton *addButton(const QString &name, QStyle::StandardPixmap icon, const QString &text);
     QSlider *addSlider(const QString &name, const QString &text);
+    QComboBox *addSpeedChoice();
     void buildLayout();
     void onPlayClicked();
     void showTime();
@@ -47,6 +52,7 @@ private:
     QToolButton *m_play = nullptr;
     QToolButton *m_stop = nullptr;
     QToolButton *m_back = nullptr;
+    QComboBox *m_speed = nullptr;
     QSlider *m_volume = nullptr;
     QSlider *m_position = nullptr;
     QLabel *m_time = nullptr;

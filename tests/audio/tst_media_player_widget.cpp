@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -166,6 +167,7 @@ void MediaPlayerWidgetTest::forwardsControlRequests_data()
     QTest::newRow("back 5 s stops at 0") << true << qint64(3000) << "backButton" << "seek 0";
     QTest::newRow("position") << true << qint64(10000) << "positionSlider" << "seek 15000";
     QTest::newRow("volume") << true << qint64(0) << "volumeSlider" << "volume 0";
+    QTest::newRow("slower") << true << qint64(0) << "speedChoice" << "rate 0.75";
 }
 
 void MediaPlayerWidgetTest::forwardsControlRequests()
@@ -184,6 +186,9 @@ void MediaPlayerWidgetTest::forwardsControlRequests()
 
     if (auto *button = window.findChild<QAbstractButton *>(control)) {
         QTest::mouseClick(button, Qt::LeftButton);
+    } else if (auto *choice = window.findChild<QComboBox *>(control)) {
+        choice->setFocus();
+        QTest::keyClick(choice, Qt::Key_Up);
     } else {
         auto *slider = window.findChild<QSlider *>(control);
         slider->triggerAction(control == "volumeSlider" ? QSlider::SliderToMinimum
@@ -218,7 +223,7 @@ void MediaPlayerWidgetTest::tabVisitsWhatIsShown_data()
     QTest::addColumn<bool>("showControls");
     QTest::addColumn<QStringList>("visited");
 
-    const QStringList controls{"Play", "Stop", "Back 5 seconds", "Volume", "Position", "After"};
+    const QStringList controls{"Play", "Stop", "Back 5 seconds", "Speed", "Volume", "Position", "After"};
     QTest::newRow("simple player") << QSize(2, 2) << true << QStringList{"Player", "After"};
     QTest::newRow("audio player") << QSize(145, 72) << true << controls;
     QTest::newRow("controls off") << QSize(145, 72) << false << QStringList{"Player", "After"};

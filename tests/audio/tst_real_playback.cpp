@@ -1,5 +1,5 @@
 #include "media_player_widget.h"
-#include "qt_media_backend.h"
+#include "gst_media_backend.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,9 +13,9 @@
 
 using namespace vantrel;
 
-// Real MP3 files through QMediaPlayer. With no sound server GStreamer's
-// automatic sink falls back to a fake sink that keeps the clock, so files
-// still play in real time.
+// Real MP3 files through GStreamer. With no sound server its automatic sink
+// falls back to a silent one that keeps the clock, so files still play in
+// real time. What reaches a real sound server is tested with the lesson.
 class RealPlaybackTest : public QObject
 {
     Q_OBJECT
@@ -23,6 +23,7 @@ class RealPlaybackTest : public QObject
 private slots:
     void init();
     void cleanup();
+    void showsDurationBeforePlaying();
     void playsToEndAndRestartsOnSameName();
     void unplayableFileIsSilent_data();
     void unplayableFileIsSilent();
@@ -44,7 +45,7 @@ void RealPlaybackTest::init()
     m_player->show();
     // Spy from birth: some errors come while the name is being set.
     m_player->setBackendFactory([this] {
-        auto backend = std::make_unique<QtMediaBackend>();
+        auto backend = std::make_unique<GstMediaBackend>();
         m_ended = std::make_unique<QSignalSpy>(backend.get(), &MediaBackend::endOfMedia);
         m_errors = std::make_unique<QSignalSpy>(backend.get(), &MediaBackend::errorOccurred);
         return backend;
@@ -60,6 +61,15 @@ void RealPlaybackTest::cleanup()
     m_ended.reset();
     m_errors.reset();
     QDir::setCurrent(m_startFolder);
+}
+
+void RealPlaybackTest::showsDurationBeforePlaying()
+{
+    QVERIFY(QFile::copy(VANTREL_AUDIO_TEST_DATA "/tone3s.MP3", "tone.MP3"));
+    m_player->setAutoStart(false);
+    m_player->setFileName("tone.MP3");
+    QTRY_VERIFY(m_player->backend()->duration() >= 2950);
+    QCOMPARE(m_player->backend()->state(), MediaBackend::State::Stopped);
 }
 
 void RealPlaybackTest::playsToEndAndRestartsOnSameName()

@@ -17,12 +17,15 @@
 namespace vantrel::test {
 
 // A lesson window on a story folder of its own, with fake media engines so
-// that nothing needs sound; the players themselves are the real widgets.
+// that nothing needs sound (or, asked for, the real ones); the players
+// themselves are the real widgets.
 struct LessonWindow {
-    explicit LessonWindow(const StoryFile &stories)
+    enum class Sound { Fake, Real };
+    explicit LessonWindow(const StoryFile &stories, Sound sound = Sound::Fake)
     {
         folder.write("vtl.txt", stories.bytes());
-        window = std::make_unique<NewsBase>(boxes, end, [] { return std::make_unique<FakeMediaBackend>(); });
+        MediaPlayerWidget::BackendFactory fake = [] { return std::make_unique<FakeMediaBackend>(); };
+        window = std::make_unique<NewsBase>(boxes, end, sound == Sound::Fake ? fake : nullptr);
     }
 
     void start()

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "media_backend.h"
+
+#include <QTimer>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+
+namespace vantrel {
+
+// The real engine: one GStreamer playbin for the object's whole life, audio
+// only, playing to the desktop's sound server through autoaudiosink, with
+// scaletempo so that a slower or faster rate keeps the pitch.
+//
+// A file is loaded (READY, new uri, preroll) only when it changes; stop and
+// replay are a pause and a flushing seek on the same pipeline. A freshly
+// loaded file is played muted for a moment and wound back, because a sound
+// server starts a new stream late (about a second) and only a stream that has
+// played once starts at once.
+class GstMediaBackend : public MediaBackend
+{
+    Q_OBJECT
+
+public:
+    explicit GstMediaBackend(QObject *parent = nullptr);
+    ~GstMediaBackend() override;
+
+    void setSource(const QUrl &source) override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+
+    void setPosition(qint64 ms) override;
+    qint64 position() const override;
+    qint64 duration() const override;
+
+    void setVolume(float volume) override;
+    void setPlaybackRate(qreal rate) override;
+
+    State state() const override;
+
+private:
+    using MessagePtr = std::shared_ptr<GstMessage>;
+
+    void connectBus();
+    void handleMessage(const MessagePtr &message, quint64 generation);
+    void onPrerolled();
+    void queryDuration();
+    void onEndOfStream();
+    void onError(GstMessage *message);
+
+    void load(const QUrl &source);
+    void startWarmUp();
+    void endWarmUp();
+    void rewind();
+    void seekTo(qint64 ms);
+    void applyVolume(double volume);
+    void setState(State state);
+    void reportPosition();
+    void checkSoundOutput();
+
+    GstElement *m_pipeline = nullptr;
+    // Messages carry the load they were posted under; those of a file
+    // already replaced are dropped.
+    std::atomic<quint64> m_generation{0};
+    QUrl m_source;
+    State m_state = State::Stopped;
+    qint64 m_duration = 0;
+    qint64 m_pendingSeek = -1;
+    qreal m_rate = 1.0;
+    float m_volume = 1.0f;
+    bool m_prerolled = false;
+    bool m_failed = false;
+    bool m_warmUpWanted = false;
+    bool m_warming = false;
+    QTimer m_warmUp;
+    QTimer m_positionReports;
+};
+
+} // namespace vantrel
