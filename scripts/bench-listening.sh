@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# Click-to-sound latency and hearing-end skew over the sample library, with
-# the real players in a real X window (Xvfb). Takes about four minutes.
+# What a student hears after clicking "Click to Listen", at a private
+# PulseAudio server, in a real X window: once with the machine quiet, once
+# with both cores busy. Each run is 10 stories heard 3 times, by Vantrel and
+# by a bare GStreamer playbin. Takes about six minutes.
+# Usage: scripts/bench-listening.sh [STORIES]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
-vantrel_need_packages "${vantrel_build_packages[@]}" xvfb
+vantrel_need_packages "${vantrel_build_packages[@]}" xvfb xdotool pulseaudio pulseaudio-utils \
+    python3-xlib
 
-cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$root/build-bench" --target listening_bench -j"$(nproc)" >/dev/null
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/build-bench/bench/listening_bench" "$root/stories" "${1:-10}"
+build="$root/build-bench"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" --target vantrel bare_playbin -j"$(nproc)" >/dev/null
+status=0
+for load in "" --busy; do
+    xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 "$root/bench/listening_bench.py" \
+        "$build/src/vantrel" "$build/bench/bare_playbin" "$root/src/lesson/newsbase.ui" \
+        "$root/tests/audio/data/tone3s.MP3" --stories "${1:-10}" $load || status=1
+    echo
+done
+exit $status

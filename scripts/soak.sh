@@ -5,7 +5,7 @@
 #
 # Usage: scripts/soak.sh [--lessons N] [--baseline K] [--fake]
 #   Defaults: 500 lessons, baseline after lesson 50, the real player.
-#   --fake uses a fake media engine instead of QMediaPlayer.
+#   --fake uses a fake media engine instead of the real GStreamer engine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"

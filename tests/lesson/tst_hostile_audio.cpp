@@ -259,7 +259,7 @@ void TestHostileAudio::realPlayerSurvivesUndecodableFiles()
     QVERIFY(QFile::copy(VANTREL_SAMPLE_STORIES "/STORY01.MP3", folder.path("S2.MP3")));
     MessageBoxStub boxes;
     ProgramEndStub end;
-    NewsBase window(boxes, end); // no factory: the real QMediaPlayer
+    NewsBase window(boxes, end); // no factory: the real GStreamer engine
     window.Form_Load();
     window.show();
     boxes.shown.clear();

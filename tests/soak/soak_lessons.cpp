@@ -171,7 +171,7 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());
-    std::printf("player: %s\n", fake ? "fake media engine" : "real QMediaPlayer");
+    std::printf("player: %s\n", fake ? "fake media engine" : "real GStreamer engine");
 
     qint64 atBaseline = -1;
     qint64 atEnd = -1;
