@@ -300,6 +300,7 @@ void GstMediaBackend::setPosition(qint64 ms)
 {
     if (!m_pipeline || m_failed || m_source.isEmpty())
         return;
+    endWarmUp();
     seekTo(std::max<qint64>(ms, 0));
     emit positionChanged(ms);
 }
