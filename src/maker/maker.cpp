@@ -102,7 +102,7 @@ std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostr
 
 std::string captionMessage(const CaptionFit &fit, const char *what)
 {
-    return std::string(what) + " is too wide for the window: it needs " + std::to_string(fit.width)
+    return std::string(what) + ": it needs " + std::to_string(fit.width)
            + " pixels and has " + std::to_string(fit.room) + "; this much fits: \""
            + fit.longestFitting.toStdString() + "\"";
 }
@@ -112,13 +112,13 @@ CaptionCheck windowCaptionCheck(CaptionMeasure &measure)
     return [&measure](const StorySource &story, const SourceText &text) -> std::string {
         const QString caption = QString::fromStdU16String(widenCp1252(text.bytes));
         CaptionPlace place = CaptionPlace::AnswerOption;
-        const char *what = "the answer";
+        const char *what = "the answer is too wide for its option button";
         if (&text == &story.title) {
-            place = CaptionPlace::MenuOption, what = "the title";
+            place = CaptionPlace::MenuOption, what = "the title is too wide for its menu button";
         } else {
             for (const SourceQuestion &question : story.questions) {
                 if (&text == &question.text)
-                    place = CaptionPlace::QuestionFrame, what = "the question";
+                    place = CaptionPlace::QuestionFrame, what = "the question is too wide for its frame";
             }
         }
         const CaptionFit fit = measure.measure(place, caption);

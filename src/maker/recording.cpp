@@ -71,8 +71,8 @@ Conversion waitForEnd(GstElement *pipeline, const Linking &linking, const std::a
         if (!message)
             continue;
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-            // With no sound stream linked, the real trouble is that there is none.
-            result.problem = linking.linked ? errorText(message) : "it holds no sound";
+            result.problem = linking.linked ? errorText(message)
+                                            : "it is not a sound file GStreamer can read (" + errorText(message) + ")";
         } else if (!linking.linked) {
             result.problem = "it holds no sound";
         } else {
