@@ -74,26 +74,33 @@ void checkCaptions(const FolderStory &story, const CaptionCheck &captionFits, st
     }
 }
 
-void readOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder)
+std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder)
 {
     std::string bytes;
-    if (!readWhole(file, bytes)) {
-        folder.errors.push_back({file, 1, "cannot be read"});
-        return;
-    }
+    if (!readWhole(file, bytes))
+        return {{file, 1, "cannot be read"}};
     ParsedStory parsed = parseStorySource(bytes);
+    std::vector<MakeError> errors;
     for (SourceError &error : parsed.errors)
-        folder.errors.push_back({file, error.line, std::move(error.message)});
-    if (!parsed.errors.empty())
-        return;
+        errors.push_back({file, error.line, std::move(error.message)});
+    if (!errors.empty())
+        return errors;
     // The story file's text is Windows-1252, the file system's is UTF-8:
     // the name is widened back before it is looked up.
     FolderStory story{file, file.parent_path() / cp1252ToUtf8(parsed.story.audio.bytes), parsed.story};
     const std::string problem = recordingProblem(story);
     if (!problem.empty())
-        folder.errors.push_back({file, story.story.audio.line, problem});
-    checkCaptions(story, captionFits, folder.errors);
+        errors.push_back({file, story.story.audio.line, problem});
+    checkCaptions(story, captionFits, errors);
     folder.stories.push_back(std::move(story));
+    return errors;
+}
+
+void readOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder)
+{
+    std::vector<MakeError> errors = checkOne(file, captionFits, folder);
+    std::stable_sort(errors.begin(), errors.end(), [](const MakeError &a, const MakeError &b) { return a.line < b.line; });
+    folder.errors.insert(folder.errors.end(), errors.begin(), errors.end());
 }
 
 std::string longestStories(const std::vector<FolderStory> &stories)
@@ -134,7 +141,7 @@ void checkLibrarySize(StoryFolder &folder)
 
 std::string formatMakeError(const MakeError &error)
 {
-    return error.file.string() + ":" + std::to_string(error.line) + ": error: " + error.message;
+    return error.file.lexically_normal().string() + ":" + std::to_string(error.line) + ": error: " + error.message;
 }
 
 StoryFolder readStoryFolder(const fs::path &path, const CaptionCheck &captionFits)
