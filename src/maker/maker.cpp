@@ -71,6 +71,16 @@ struct Options {
     fs::path output;
 };
 
+// "out/" names the folder "out", and "." the current folder by its name: the
+// staging folder and OUTPUT.bak go beside it, not into it.
+fs::path folderPath(const std::string &arg)
+{
+    fs::path path = fs::path(arg).lexically_normal();
+    if (path.filename() == "." || path.filename() == "..")
+        path = fs::absolute(path).lexically_normal();
+    return path.has_filename() || path == path.root_path() ? path : path.parent_path();
+}
+
 std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostream &err)
 {
     Options options;
@@ -95,8 +105,8 @@ std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostr
         err << "vantrel-make: give two folders, SOURCE and OUTPUT; see vantrel-make --help\n";
         return std::nullopt;
     }
-    options.source = folders[0];
-    options.output = folders[1];
+    options.source = folderPath(folders[0]);
+    options.output = folderPath(folders[1]);
     return options;
 }
 
