@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes the story-file readers with libFuzzer under AddressSanitizer and
-# UndefinedBehaviorSanitizer, seeded with the sample library's story file.
-# Usage: scripts/fuzz.sh [SECONDS]   (default 60)
+# UndefinedBehaviorSanitizer, seeded with the sample library's story file,
+# and then vantrel-make's .story reader, seeded with the sample's sources.
+# Usage: scripts/fuzz.sh [SECONDS]   (default 60, shared by the two)
 # Builds with clang++ directly, apart from the CMake build, which uses g++.
 # VANTREL_FUZZ_DIR chooses the work folder (default build-fuzz).
 # Exit status: 0 with no crash, 1 when the fuzzer found one (the input is
@@ -15,41 +16,59 @@ vantrel_need_packages clang libclang-rt-14-dev
 out=${VANTREL_FUZZ_DIR:-$root/build-fuzz}
 # The corpus grows from run to run; crashes are counted for this run only.
 rm -rf "$out/crashes"
-mkdir -p "$out/corpus" "$out/crashes"
-binary="$out/fuzz_story_file"
+mkdir -p "$out/crashes"
 library="$root/src/library"
+maker="$root/src/maker"
+first=$((seconds / 2))
+second=$((seconds - first))
 
-echo "== Building the story-file fuzzer"
-clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$library" \
-    "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/text.cpp" \
-    -o "$binary"
+# fuzz_target NAME SECONDS SEEDS SOURCES...: builds and runs one fuzzer, with
+# its own corpus, which grows from run to run.
+fuzz_target() {
+    local name=$1 time=$2 seeds=$3
+    shift 3
+    local binary="$out/$name" log="$out/$name.log"
+    echo "== Building $name"
+    clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
+        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -I"$library" -I"$maker" "$@" -o "$binary"
+    mkdir -p "$out/corpus-$name"
+    echo "== Fuzzing $name for $time s"
+    local status=0
+    # -rss_limit_mb guards against a reader that keeps what it should skip;
+    # -max_len lets inputs grow past one whole story file.
+    "$binary" -max_total_time="$time" -max_len=20000 -rss_limit_mb=1024 -timeout=10 \
+        -artifact_prefix="$out/crashes/" -print_final_stats=1 \
+        "$out/corpus-$name" "$seeds" >"$log" 2>&1 || status=$?
+    echo "runs: $(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)"
+    echo "exec/s: $(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n1)"
+    if [ "$status" -ne 0 ]; then
+        tail -n 40 "$log" >&2
+        failed=1
+    fi
+}
 
-# The seeds: the real story file, and the same file with each kind of line ending.
+# The story file's seeds: the real one, and the same with each kind of line ending.
 seeds="$out/seeds"
 mkdir -p "$seeds"
 cp "$root/stories/vtl.txt" "$seeds/vtl.txt"
 sed 's/\r$//' "$root/stories/vtl.txt" >"$seeds/vtl-lf.txt"
 tr -d '\n' <"$root/stories/vtl.txt" >"$seeds/vtl-cr.txt"
+# The .story reader's seeds: the sample sources, one with CR LF endings.
+story_seeds="$out/story-seeds"
+mkdir -p "$story_seeds"
+cp "$root"/stories/src/*.story "$story_seeds/"
+sed 's/$/\r/' "$root/stories/src/01-tarnwick-library-opens-again.story" >"$story_seeds/crlf.story"
 
-echo "== Fuzzing for $seconds s"
-log="$out/fuzz.log"
-status=0
-# -rss_limit_mb guards against a reader that keeps what it should skip;
-# -max_len lets inputs grow past one whole story file.
-"$binary" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=1024 -timeout=10 \
-    -artifact_prefix="$out/crashes/" -print_final_stats=1 \
-    "$out/corpus" "$seeds" >"$log" 2>&1 || status=$?
+failed=0
+fuzz_target fuzz_story_file "$first" "$seeds" \
+    "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/text.cpp"
+fuzz_target fuzz_story_source "$second" "$story_seeds" \
+    "$root/tests/fuzz/fuzz_story_source.cpp" "$maker/story_source.cpp" "$maker/cp1252.cpp" "$library/text.cpp"
 
-runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
-speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n1)
 crashes=$(find "$out/crashes" -type f | wc -l)
-echo "runs: ${runs:-0}"
-echo "exec/s: ${speed:-0}"
 echo "crashes: $crashes"
-if [ "$status" -ne 0 ] || [ "$crashes" -ne 0 ]; then
-    tail -n 40 "$log" >&2
+if [ "$failed" -ne 0 ] || [ "$crashes" -ne 0 ]; then
     echo "fuzzing found a failure; inputs are in $out/crashes" >&2
     exit 1
 fi

@@ -1,0 +1,273 @@
+#include "maker.h"
+
+#include "caption_fit.h"
+#include "checker.h"
+#include "hearing.h"
+#include "library_layout.h"
+#include "mp3_duration.h"
+#include "output_folder.h"
+#include "recording.h"
+#include "story_file.h"
+#include "story_folder.h"
+#include "text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <ostream>
+
+namespace vantrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMade = 0;
+constexpr int kNotMade = 1;
+constexpr int kInterrupted = 130;
+// Vantrel's timer waits at most 65,535 ms; bigger files round to more.
+constexpr std::uintmax_t kMaxAudioBytes = 262141;
+constexpr double kMaxLengthMismatchMs = 50.0;
+
+constexpr const char *kHelp = R"(Usage: vantrel-make [--force] SOURCE OUTPUT
+
+Makes a Vantrel story library in the folder OUTPUT from the story files
+SOURCE/*.story, taken in file-name order as menu entries 1, 2, 3 ... (at
+most 12), and the recordings they name. A story file is UTF-8 text:
+
+  # lines starting with # are comments; blank lines are ignored
+  title: Rain slows Merrowdale apples
+  audio: rain-report.wav
+  transcript:
+  Heavy rain in September has slowed the apple harvest in Merrowdale.
+  Farmers say the fruit is fine but the pickers cannot work in the mud.
+
+  question: What fruit are the farmers picking?
+  - Pears
+  * Apples
+  - Grapes
+
+  question: ...        (exactly three questions of three answers each;
+                        "*" marks the right answer, "-" the others)
+
+The recording lies beside the story file, in any format GStreamer can read
+(WAV, FLAC, Ogg, MP3 ...); it becomes STORY01.MP3, STORY02.MP3 ... OUTPUT
+gets vtl.txt and those MP3 files, checked as vantrel-check checks them.
+Problems are reported as FILE:LINE: error: MESSAGE, and nothing is written.
+
+Options:
+  --force   replace the library OUTPUT already holds; the old one is kept
+            as OUTPUT.bak
+  --help    show this text
+
+Exit status: 0 the library was made, 1 it was not.
+)";
+
+struct Options {
+    bool help = false;
+    bool force = false;
+    fs::path source;
+    fs::path output;
+};
+
+// "out/" names the folder "out", and "." the current folder by its name: the
+// staging folder and OUTPUT.bak go beside it, not into it.
+fs::path folderPath(const std::string &arg)
+{
+    fs::path path = fs::path(arg).lexically_normal();
+    if (path.filename() == "." || path.filename() == "..")
+        path = fs::absolute(path).lexically_normal();
+    return path.has_filename() || path == path.root_path() ? path : path.parent_path();
+}
+
+std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostream &err)
+{
+    Options options;
+    std::vector<std::string> folders;
+    bool optionsEnded = false;
+    for (const std::string &arg : args) {
+        if (!optionsEnded && arg == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && (arg == "--help" || arg == "-h"))
+            options.help = true;
+        else if (!optionsEnded && arg == "--force")
+            options.force = true;
+        else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            err << "vantrel-make: unknown option " << arg << "; see vantrel-make --help\n";
+            return std::nullopt;
+        } else
+            folders.push_back(arg);
+    }
+    if (options.help)
+        return options;
+    if (folders.size() != 2) {
+        err << "vantrel-make: give two folders, SOURCE and OUTPUT; see vantrel-make --help\n";
+        return std::nullopt;
+    }
+    options.source = folderPath(folders[0]);
+    options.output = folderPath(folders[1]);
+    return options;
+}
+
+std::string captionMessage(const CaptionFit &fit, const char *what)
+{
+    return std::string(what) + ": it needs " + std::to_string(fit.width)
+           + " pixels and has " + std::to_string(fit.room) + "; this much fits: \""
+           + fit.longestFitting.toStdString() + "\"";
+}
+
+CaptionCheck windowCaptionCheck(CaptionMeasure &measure)
+{
+    return [&measure](const StorySource &story, const SourceText &text) -> std::string {
+        const QString caption = QString::fromStdU16String(widenCp1252(text.bytes));
+        CaptionPlace place = CaptionPlace::AnswerOption;
+        const char *what = "the answer is too wide for its option button";
+        if (&text == &story.title) {
+            place = CaptionPlace::MenuOption, what = "the title is too wide for its menu button";
+        } else {
+            for (const SourceQuestion &question : story.questions) {
+                if (&text == &question.text)
+                    place = CaptionPlace::QuestionFrame, what = "the question is too wide for its frame";
+            }
+        }
+        const CaptionFit fit = measure.measure(place, caption);
+        return fit.fits ? std::string() : captionMessage(fit, what);
+    };
+}
+
+bool writeFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+std::string seconds(double ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+    return text;
+}
+
+// What Vantrel will make of the converted sound: a hearing of size / 4 ms
+// that must end with the sound, and fit its timer.
+std::string soundProblem(const fs::path &mp3)
+{
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(mp3, ec);
+    std::ifstream in(mp3, std::ios::binary);
+    const std::optional<Mp3Scan> scan = in ? scanMp3(in) : std::nullopt;
+    if (ec || !scan)
+        return "its converted sound came out empty";
+    const auto hearing = static_cast<double>(hearingDelayMs(size));
+    if (size > kMaxAudioBytes)
+        return "it lasts " + seconds(hearing) + ", but a hearing can last at most 65.5 s; shorten it";
+    if (std::abs(hearing - scan->durationMs) > kMaxLengthMismatchMs)
+        return "its converted sound plays for " + seconds(scan->durationMs) + ", not the " + seconds(hearing)
+               + " its size gives";
+    return {};
+}
+
+bool convertAll(const StoryFolder &folder, const fs::path &into, std::ostream &out, std::ostream &err,
+                const std::atomic<bool> &stop)
+{
+    const std::size_t count = folder.stories.size();
+    for (std::size_t i = 0; i < count && !stop; ++i) {
+        const FolderStory &story = folder.stories[i];
+        out << "story " << i + 1 << " of " << count << ": converting " << story.recording.filename().string()
+            << std::endl;
+        const fs::path mp3 = into / (audioNameOf(static_cast<int>(i) + 1) + ".MP3");
+        const Conversion conversion = convertRecording(story.recording, mp3, stop);
+        if (conversion.interrupted)
+            return false;
+        std::string problem = conversion.ok ? soundProblem(mp3) : conversion.problem;
+        if (!problem.empty()) {
+            err << formatMakeError({story.file, story.story.audio.line,
+                                    "the recording \"" + story.story.audio.bytes + "\" cannot be used: " + problem})
+                << '\n';
+            return false;
+        }
+    }
+    return !stop;
+}
+
+// The made library must pass vantrel-check without a word.
+bool passesCheck(const fs::path &folder, std::ostream &err)
+{
+    const LibraryCheck check = checkLibrary(folder);
+    if (check.readable && check.findings.empty())
+        return true;
+    err << "vantrel-make: error: the made library does not pass vantrel-check, so it was not put in place:\n";
+    for (const Finding &finding : check.findings)
+        err << "  " << formatFinding(finding) << '\n';
+    if (!check.readable)
+        err << "  " << check.reason << '\n';
+    return false;
+}
+
+int make(const Options &options, std::ostream &out, std::ostream &err, const std::atomic<bool> &stop)
+{
+    CaptionMeasure measure;
+    const StoryFolder folder = readStoryFolder(options.source, windowCaptionCheck(measure));
+    if (!folder.failure.empty()) {
+        err << "vantrel-make: error: " << folder.failure << '\n';
+        return kNotMade;
+    }
+    for (const MakeError &error : folder.errors)
+        err << formatMakeError(error) << '\n';
+    if (!folder.errors.empty())
+        return kNotMade;
+    if (const std::string problem = outputProblem(options.source, options.output, options.force); !problem.empty()) {
+        err << "vantrel-make: error: " << problem << '\n';
+        return kNotMade;
+    }
+
+    StagingFolder staging(options.output);
+    std::vector<StorySource> sources;
+    for (const FolderStory &story : folder.stories)
+        sources.push_back(story.story);
+    const LaidOutLibrary library = layOutLibrary(sources);
+    if (!writeFile(staging.path() / kStoryFileName, library.bytes)) {
+        err << "vantrel-make: error: cannot write " << kStoryFileName << " beside " << options.output.string()
+            << "; nothing was changed\n";
+        return kNotMade;
+    }
+    if (!convertAll(folder, staging.path(), out, err, stop)) {
+        if (stop)
+            err << "vantrel-make: interrupted; " << options.output.string() << " is unchanged\n";
+        return stop ? kInterrupted : kNotMade;
+    }
+    if (!passesCheck(staging.path(), err))
+        return kNotMade;
+    // Checked again: the folder may have changed while the sound was converted.
+    if (const std::string problem = outputProblem(options.source, options.output, options.force); !problem.empty()) {
+        err << "vantrel-make: error: " << problem << '\n';
+        return kNotMade;
+    }
+    if (const std::string problem = staging.putInPlace(); !problem.empty()) {
+        err << "vantrel-make: error: " << problem << '\n';
+        return kNotMade;
+    }
+    out << "made " << options.output.string() << ": " << folder.stories.size()
+        << (folder.stories.size() == 1 ? " story" : " stories") << ", checked: 0 errors, 0 warnings\n";
+    return kMade;
+}
+
+} // namespace
+
+int runVantrelMake(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+                   const std::atomic<bool> &stop)
+{
+    const std::optional<Options> options = parseArgs(args, err);
+    if (!options)
+        return kNotMade;
+    if (options->help) {
+        out << kHelp;
+        return kMade;
+    }
+    return make(*options, out, err, stop);
+}
+
+} // namespace vantrel
