@@ -35,11 +35,15 @@ LOUD = 300
 
 
 class Recorder:
-    """parec on the null sink's monitor; maps samples to time.monotonic()."""
+    """parec on the null sink's monitor; maps samples to time.monotonic().
+
+    The server's sample clock drifts from the system's by about 150 ppm, some
+    50 ms over a whole run, so each hearing is mapped by the chunks that
+    arrived around it, not by one offset for the whole recording."""
 
     def __init__(self, server):
         self.samples = bytearray()
-        self.offset = None  # monotonic time of sample 0, best estimate
+        self.chunks = []  # (arrival, monotonic time of sample 0 if this chunk came at once)
         self.proc = subprocess.Popen(
             ["parec", "--server=" + server, "-d", "bench.monitor", "--raw", "--format=s16le",
              "--channels=1", "--rate=%d" % RATE, "--latency-msec=5"], stdout=subprocess.PIPE)
@@ -53,11 +57,12 @@ class Recorder:
                 return
             now = time.monotonic()
             self.samples += chunk
-            # The chunk that arrived soonest after its last sample was made
-            # gives the truest mapping.
-            start = now - (len(self.samples) // 2) / RATE
-            if self.offset is None or start < self.offset:
-                self.offset = start
+            self.chunks.append((now, now - (len(self.samples) // 2) / RATE))
+
+    def offset(self, around):
+        # The chunk that arrived soonest after its last sample was made gives
+        # the truest mapping.
+        return min(start for arrival, start in self.chunks if abs(arrival - around) < 5)
 
     def stop(self):
         self.proc.terminate()
@@ -66,13 +71,14 @@ class Recorder:
     def runs(self, since, until):
         """Stretches of sound between two monotonic times, as (start, end)."""
         data = memoryview(bytes(self.samples)).cast("h")
-        first = max(0, int((since - self.offset) * RATE))
-        last = min(len(data), int((until - self.offset) * RATE))
+        offset = self.offset(since)
+        first = max(0, int((since - offset) * RATE))
+        last = min(len(data), int((until - offset) * RATE))
         runs = []
         for at in range(first, last - WINDOW, WINDOW):
             if max(abs(v) for v in data[at:at + WINDOW]) < LOUD:
                 continue
-            t = self.offset + at / RATE
+            t = offset + at / RATE
             if runs and t - runs[-1][1] <= 0.06:
                 runs[-1][1] = t + WINDOW / RATE
             else:
@@ -170,6 +176,24 @@ def on_screen(rect, origin):
     return origin[0] + x + 4, origin[1] + y + 4, w - 8, h - 8
 
 
+def settled_look(screen, rect, before, settle=0.2, timeout=2.0):
+    """The look of rect once it has changed from before and held still."""
+    end = time.monotonic() + timeout
+    look = screen.look(rect)
+    while look == before:
+        if time.monotonic() > end:
+            raise SystemExit("'Click to Listen' did not change on screen after a click")
+        time.sleep(0.002)
+        look = screen.look(rect)
+    still_since = time.monotonic()
+    while time.monotonic() - still_since < settle:
+        time.sleep(0.01)
+        now = screen.look(rect)
+        if now != look:
+            look, still_since = now, time.monotonic()
+    return look
+
+
 def vantrel_hearings(args, screen, recorder, folder, rects):
     env = dict(os.environ, PULSE_SERVER=recorder.server)
     program = subprocess.Popen([args.vantrel], cwd=folder, env=env,
@@ -197,10 +221,7 @@ def vantrel_hearings(args, screen, recorder, folder, rects):
             for n in range(3):
                 enabled_look = screen.look(on_screen(listen, origin))
                 clicked = screen.click()
-                time.sleep(0.15)
-                disabled_look = screen.look(on_screen(listen, origin))
-                if disabled_look == enabled_look:
-                    raise SystemExit("'Click to Listen' did not change on screen after a click")
+                disabled_look = settled_look(screen, on_screen(listen, origin), enabled_look)
                 while screen.look(on_screen(listen, origin)) == disabled_look:
                     time.sleep(0.002)
                 enabled = time.monotonic()
