@@ -100,6 +100,8 @@ void GstMediaBackend::connectBus()
         default:
             break;
         }
+        // A dropped message belongs to the handler, which must release it.
+        gst_message_unref(message);
         return GST_BUS_DROP;
     };
     gst_bus_set_sync_handler(bus, handler, this, nullptr);
