@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs the Debian packages a step needs.
 # As root it installs them with apt-get; otherwise it prints the exact line.
 
-vantrel_build_packages=(cmake g++ make qt6-base-dev qt6-multimedia-dev
+vantrel_build_packages=(cmake g++ make help2man qt6-base-dev qt6-multimedia-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-liberation2)
 
 vantrel_need_packages() {
