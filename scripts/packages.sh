@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs the Debian packages a step needs.
 # As root it installs them with apt-get; otherwise it prints the exact line.
 
-vantrel_build_packages=(cmake g++ make pkg-config qt6-base-dev libgstreamer1.0-dev
+vantrel_build_packages=(cmake g++ make pkg-config help2man qt6-base-dev libgstreamer1.0-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
     fonts-liberation2)
 

@@ -20,7 +20,7 @@ constexpr int kErrors = 1;
 constexpr int kUnreadable = 2;
 
 constexpr const char *kHelp = R"(Usage: vantrel-check [FOLDER]
-       vantrel-check --fit [FOLDER]
+  or:  vantrel-check --fit [FOLDER]
 
 Checks a Vantrel story library: FOLDER/vtl.txt and the MP3 files its stories
 name (FOLDER is the current folder when left out). Every problem is one line,
@@ -35,13 +35,16 @@ Options:
             old file is kept as vtl.txt.bak. Lines 1 to 288 are never changed.
   --help    show this text.
 
-Exit status: 0 no error (warnings allowed), 1 errors found, 2 the folder or
-vtl.txt cannot be read, or the command line is wrong.
+Exit status:
+  0  no error (warnings allowed)
+  1  errors found
+  2  the folder or vtl.txt cannot be read, or the command line is wrong
 
 The story file in brief:
-  - 8-bit text (Windows-1252; plain ASCII is safest) of 8860 to 8868 bytes.
-  - Lines end in CR LF (or CR alone). LF alone does not end a line.
-  - Lines 1 to 288 are twelve blocks of 24 lines, one per menu entry:
+  8-bit text (Windows-1252; plain ASCII is safest) of 8860 to 8868 bytes.
+  Lines end in CR LF (or CR alone); LF alone does not end a line.
+
+  Lines 1 to 288 are twelve blocks of 24 lines, one per menu entry:
       1          audio name without ".MP3" (STORY01 plays STORY01.MP3);
                  empty leaves the entry "unavailable"
       2          title shown in the menu
@@ -51,10 +54,12 @@ The story file in brief:
       6, 8, 10   their keys: exactly "*" for the right one, empty otherwise
       11 to 17   question 2, laid out as lines 4 to 10
       18 to 24   question 3, likewise
-  - Lines after 288 are unused; pad or trim them to adjust the size.
-  - Nothing is trimmed: " *" or "* " is not a right answer.
-  - Each MP3 lies beside vtl.txt, encoded at a constant 32 kbit/s: a hearing
-    lasts the file's size / 4 ms, at most 65.5 s (262141 bytes).
+
+  Lines after 288 are unused; pad or trim them to adjust the size.
+  Nothing is trimmed: " *" or "* " is not a right answer.
+
+  Each MP3 lies beside vtl.txt, encoded at a constant 32 kbit/s: a hearing
+  lasts the file's size / 4 ms, at most 65.5 s (262141 bytes).
 )";
 
 struct Options {

@@ -23,9 +23,10 @@ QString help()
 
 QString closing()
 {
-    return QStringLiteral("                Version 5.75\n\n"
-                          "Write to us: vantrel@example.org\n\n"
-                          "            (c) 2025-2026 The Vantrel developers");
+    return QStringLiteral("                Version ") + QLatin1String(kVersion)
+        + QStringLiteral("\n\n"
+                         "Write to us: vantrel@example.org\n\n"
+                         "            (c) 2025-2026 The Vantrel developers");
 }
 
 std::optional<QString> promptAfterHearing(int heardCount)

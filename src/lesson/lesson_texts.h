@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vantrel_version.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,7 +13,7 @@ namespace vantrel {
 namespace texts {
 
 inline const QString kWindowTitle = QStringLiteral("Vantrel: Choose a Story");
-inline const QString kStartupTitle = QStringLiteral("Vantrel 5.75");
+inline const QString kStartupTitle = QStringLiteral("Vantrel ") + QLatin1String(kVersion);
 inline const QString kCheckTitle = QStringLiteral("Checking Work");
 inline const QString kHelpTitle = QStringLiteral("Help");
 inline const QString kProgramTitle = QStringLiteral("Vantrel");

@@ -7,11 +7,31 @@
 #include "story_text.h"
 #include "ui_newsbase.h"
 
+#include <QAccessibleWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
 namespace vantrel {
+
+namespace {
+
+// A plain top-level QWidget reaches screen readers as a "filler"; as a frame
+// it is announced by its title when it becomes active.
+QAccessibleInterface *accessibleLessonWindow(const QString &className, QObject *object)
+{
+    if (className != QLatin1String(NewsBase::staticMetaObject.className()) || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+}
+
+void exposeAsFrame()
+{
+    static const bool installed = (QAccessible::installFactory(accessibleLessonWindow), true);
+    Q_UNUSED(installed);
+}
+
+} // namespace
 
 NewsBase::NewsBase(MessageBoxInterface &boxes, ProgramEndInterface &programEnd,
                    MediaPlayerWidget::BackendFactory players, QWidget *parent)
@@ -20,6 +40,7 @@ NewsBase::NewsBase(MessageBoxInterface &boxes, ProgramEndInterface &programEnd,
     , m_boxes(boxes)
     , m_programEnd(programEnd)
 {
+    exposeAsFrame();
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/vantrel/vantrel.png")));
 

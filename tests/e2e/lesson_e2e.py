@@ -8,8 +8,9 @@ three hearings, a partial and a full check, the transcript, Esc back to the
 menu, Esc again, the closing box, and the end of the program with status 0.
 
 What is on screen is read through the accessibility tree (AT-SPI), as a
-screen reader reads it, so the test also checks that every control, frame
-and message box is announced with its caption or text.
+screen reader reads it, so the test also checks that the window is a frame
+named by its title and that every control, frame and message box is
+announced with its caption or text.
 
 Usage: lesson_e2e.py VANTREL_BINARY
 Exits 77 (skipped) only when Xvfb cannot start at all.
@@ -308,6 +309,16 @@ def expect(condition, message):
         raise Failure(message)
 
 
+def the_frame(app):
+    """The lesson window, announced as a frame named by its title (the one
+    xdotool finds the X window by)."""
+    tops = [w for w in (app.getChildAtIndex(i) for i in range(app.childCount)) if w is not None and showing(w)]
+    frames = [w for w in tops if w.getRole() == pyatspi.ROLE_FRAME]
+    expect([w.name for w in frames] == [MENU_TITLE],
+           "the windows on screen are %r, expected one frame %r" % ([describe(w) for w in tops], MENU_TITLE))
+    return frames[0]
+
+
 class Lesson:
     def __init__(self, session):
         self.s = session
@@ -342,7 +353,7 @@ class Lesson:
         expected = [STORIES[1]["title"], STORIES[2]["title"], slot3_title] + ["unavailable"] * 9
 
         def probe(app):
-            expect(top_window(app, MENU_TITLE), "no window titled %r" % MENU_TITLE)
+            the_frame(app)
             menu = one(app, pyatspi.ROLE_PANEL, "Choose a news story:")
             expect(menu, "no frame 'Choose a news story:' on screen")
             options = [a for a in walk(menu) if a.getRole() == pyatspi.ROLE_RADIO_BUTTON]
@@ -409,6 +420,7 @@ class Lesson:
         # Listening: the title and first prompt, then three hearings by mouse.
         self.label(PROMPTS[0])
         self.label(story["title"])
+        s.wait_for("the lesson window as a frame", the_frame)
         s.wait_for("the menu to go", lambda app: not shown(app, pyatspi.ROLE_PANEL, "Choose a news story:"))
         self.button("Menu / Exit")
         expect(not shown(s.application(), pyatspi.ROLE_PANEL, story["questions"][0][0]),
