@@ -15,7 +15,7 @@ tests=$(nonblank "${test_files[@]}")
 source=$(nonblank "${src_files[@]}")
 
 if [ "${1:-}" = --folders ]; then
-    for dir in $(printf '%s\n' "${test_files[@]}" | cut -d/ -f2 | sort -u); do
+    for dir in $(printf '%s\n' "${test_files[@]}" | awk -F/ 'NF > 2 { print $2 }' | sort -u); do
         printf '  tests/%-10s %5d\n' "$dir" "$(nonblank $(printf '%s\n' "${test_files[@]}" | grep "^tests/$dir/"))"
     done
 fi
