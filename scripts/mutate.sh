@@ -141,8 +141,12 @@ for dir in "$work"/patches/*; do
         printf '%-44s STALE (text not found exactly once in %s)\n' "$name" "$file"
         continue
     fi
-    if ! cmake --build "$build" -j"$jobs" >"$work/build.log" 2>&1; then
-        verdict="invalid (does not build)"; invalid=$((invalid + 1)); invalid_names+=("$name")
+    # A second try, so that a build that failed for reasons of its own (a
+    # busy machine) does not pass for an invalid patch.
+    if ! cmake --build "$build" -j"$jobs" >"$work/build.log" 2>&1 \
+        && ! { sleep 2; cmake --build "$build" -j"$jobs" >"$work/build.log" 2>&1; }; then
+        verdict="invalid (does not build: $(grep -m1 -E 'error|Error' "$work/build.log"))"
+        invalid=$((invalid + 1)); invalid_names+=("$name")
     elif suite_passes "$(scope_of "$file")" "$exclude"; then
         verdict="MISSED"; missed=$((missed + 1)); missed_names+=("$name")
     else
