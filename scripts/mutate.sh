@@ -40,7 +40,9 @@ for raw in open(table, encoding="utf-8").read().split("\n"):
         current = {"name": raw[3:].strip(), "file": "", "find": [], "replace": []}
         patches.append(current)
         part = None
-    elif current is None or (part is None and (raw.startswith("#") or not raw.strip())):
+    elif raw.startswith("# "):
+        part = None  # a comment of the table ends a block; C++ has no "# "
+    elif current is None or (part is None and not raw.strip()):
         continue
     elif part is None and raw.startswith("file: "):
         current["file"] = raw[6:].strip()
