@@ -17,7 +17,7 @@ struct BrokenLibrary {
 
 std::string lfLibraryName()
 {
-    return R"("NEWS01\nTitle 1\nTranscript of story 1.\nQu...")";
+    return R"("NEWS01\nTitle 1\nTranscript of Title 1\nQue...")";
 }
 
 const BrokenLibrary kBrokenLibraries[] = {
@@ -126,7 +126,7 @@ const BrokenLibrary kBrokenLibraries[] = {
       "there, so what your editor shows as the next lines belongs to this one and every later line moves up; "
       "use CR LF line endings",
       "0 errors, 1 warning"}, 0},
-    {"bareCarriageReturns", [](StoryLibrary &l) { l.ending = "\r"; }, {"0 errors, 0 warnings"}, 0},
+    {"bareCarriageReturns", [](StoryLibrary &l) { l.text.ending = "\r"; }, {"0 errors, 0 warnings"}, 0},
     {"noStoryPresent",
      [](StoryLibrary &l) {
          for (int base = 0; base < 288; base += 24) {
@@ -139,7 +139,7 @@ const BrokenLibrary kBrokenLibraries[] = {
       "0 errors, 1 warning"}, 0},
     // The whole file reads as line 1: slot 1 gets a name it has no audio
     // for and empty fields, every other slot is absent.
-    {"unixLineEndings", [](StoryLibrary &l) { l.ending = "\n"; },
+    {"unixLineEndings", [](StoryLibrary &l) { l.text.ending = "\n"; },
      {"vtl.txt:1: warning: the lines end in LF alone (Unix line endings), but Vantrel ends a line only at CR, "
       "so it reads the whole file as one line; save it with Windows (CR LF) line endings",
       "vtl.txt:1: error: story 1: audio file " + lfLibraryName() + " cannot be read: File name too long",

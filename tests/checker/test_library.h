@@ -2,23 +2,22 @@
 
 // Synthetic story libraries and MPEG audio for the checker's tests.
 
+#include "../support/story_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace checker_test {
 
 namespace fs = std::filesystem;
+using vantrel::test::readFile;
 
 // One kind of Layer III frame: its 4 header bytes and its length.
 struct FrameKind {
@@ -64,51 +63,21 @@ inline std::string id3Tag(std::size_t total, const std::string &fill = std::stri
 // Twelve complete stories, answer A right everywhere, each with 6 s of
 // 32 kbit/s audio: a library the checker finds nothing wrong with.
 struct StoryLibrary {
-    std::vector<std::string> lines;           // lines 1 to 288, lines[0] is line 1
+    vantrel::test::StoryFile text;
     std::map<std::string, std::string> files; // audio files beside vtl.txt
-    std::string ending = "\r\n";
     std::size_t size = 8864;                  // filler after line 288 pads to this
 
     StoryLibrary()
     {
         for (int slot = 1; slot <= 12; ++slot) {
-            const std::string s = std::to_string(slot);
-            const std::string name = std::string(slot < 10 ? "NEWS0" : "NEWS") + s;
-            lines.insert(lines.end(), {name, "Title " + s, "Transcript of story " + s + "."});
-            for (const char *q : {"1", "2", "3"}) {
-                lines.push_back("Question " + std::string(q) + "?");
-                for (const char *a : {"A", "B", "C"}) {
-                    lines.push_back("Answer " + std::string(q) + a);
-                    lines.push_back(*a == 'A' ? "*" : "");
-                }
-            }
+            const std::string name = (slot < 10 ? "NEWS0" : "NEWS") + std::to_string(slot);
+            text.story(slot, name, "Title " + std::to_string(slot), "AAA");
             files[name + ".MP3"] = frames(kMpeg1At48k, 250);
         }
     }
-
-    // Line n as the story file numbers it.
-    std::string &line(int n) { return lines.at(static_cast<std::size_t>(n - 1)); }
-
-    std::string storyPart() const
-    {
-        std::string text;
-        for (const std::string &l : lines)
-            text += l + ending;
-        return text;
-    }
-
-    std::string bytes() const
-    {
-        std::string text = storyPart();
-        if (text.size() < size) {
-            text += "; filler" + ending;
-            while (text.size() < size)
-                text += std::string(50, '=') + ending;
-            text.resize(std::max(size, storyPart().size()));
-        }
-        return text;
-    }
-
+    std::string &line(int n) { return text.at(n); }
+    std::string storyPart() const { return text.storyPart(); }
+    std::string bytes() const { return text.bytes(std::max(size, storyPart().size())); }
     void write(const fs::path &dir) const
     {
         std::ofstream(dir / "vtl.txt", std::ios::binary) << bytes();
@@ -118,12 +87,6 @@ struct StoryLibrary {
         }
     }
 };
-
-inline std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 inline std::vector<std::string> splitLines(const std::string &text)
 {
@@ -136,23 +99,13 @@ inline std::vector<std::string> splitLines(const std::string &text)
     return lines;
 }
 
-// A fresh folder per test, removed afterwards.
+// A fresh story folder per test, removed afterwards.
 class TempFolder : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        static std::atomic<unsigned> counter{0};
-        m_dir = fs::temp_directory_path()
-                / ("vantrel-check-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    const fs::path &dir() const { return m_dir; }
+    const fs::path &dir() const { return m_folder.dir(); }
 
 private:
-    fs::path m_dir;
+    vantrel::test::StoryDir m_folder;
 };
 
 } // namespace checker_test

@@ -1,83 +1,54 @@
 #!/usr/bin/env bash
-# Starts the real program on story files it must refuse and checks how it
-# ends: exit status 1, one diagnostic line naming vtl.txt on the error
-# stream, no crash, no hang, no core dump.
-#
+# Starts the real program on story files it must refuse: it must end with
+# status 1 and one line naming vtl.txt on the error stream, within 30 s, with
+# no crash or core dump.
 # Usage: hostile_startup_test.sh VANTREL_BINARY size|unreadable
-#   size        files outside 8860 to 8868 bytes; no window, no box, so the
-#               offscreen platform is enough.
-#   unreadable  no usable vtl.txt at all; the program shows a box first, so
-#               this runs under Xvfb and presses Enter with xdotool.
-#               Exits 77 (skipped) when Xvfb or xdotool is not installed.
+#   size        wrong sizes: no window and no box, so offscreen is enough
+#   unreadable  no usable vtl.txt: a box comes first, so this runs under Xvfb
+#               and presses Enter with xdotool (exit 77, skipped, without them)
 set -uo pipefail
 binary=$(realpath "$1")
-mode=$2
-failures=0
 work=$(mktemp -d)
 xvfb_pid=
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    chmod -R u+rwx "$work" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# A runtime folder of its own keeps Qt from warning about a missing one, so
-# the error stream holds only what the program says.
+failures=0
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
+# A runtime folder of its own keeps Qt quiet, so the error stream holds only
+# what the program says.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-fail() {
-    echo "FAIL $case_name: $*" >&2
-    failures=$((failures + 1))
-    case_failed=1
-}
-
-# Checks the status and error stream of the run just made against the
-# expected diagnostic (an extended regular expression).
-check_run() {
-    local status=$1 expected=$2
-    if [ "$status" -eq 124 ]; then
-        fail "did not end within the time limit"
-    elif [ "$status" -ge 128 ]; then
-        fail "ended by signal $((status - 128))"
-    elif [ "$status" -ne 1 ]; then
-        fail "exit status $status, expected 1"
-    fi
-    local lines
-    lines=$(wc -l <"$folder/../stderr")
-    if [ "$lines" -ne 1 ]; then
-        fail "expected one line on the error stream, got $lines:"
-        sed 's/^/    /' "$folder/../stderr" >&2
-    elif ! grep -Eq "$expected" "$folder/../stderr"; then
-        fail "error stream does not match /$expected/: $(cat "$folder/../stderr")"
-    fi
-    if compgen -G "$folder/core*" >/dev/null; then
-        fail "left a core dump"
-    fi
-    [ "$case_failed" -eq 0 ] && echo "ok   $case_name: $(cat "$folder/../stderr")"
-}
-
-# A fresh story folder per case: $work/<case>/folder.
 new_case() {
-    case_name=$1
-    case_failed=0
-    folder="$work/$case_name/folder"
+    name=$1
+    folder="$work/$name/folder"
     mkdir -p "$folder"
 }
 
+# Checks how the program ended against the expected diagnostic (an ERE).
+check_run() {
+    local status=$1 expected=$2 err="$work/$name/stderr" problem=
+    if [ "$status" -eq 124 ]; then problem="did not end within the time limit"
+    elif [ "$status" -ge 128 ]; then problem="ended by signal $((status - 128))"
+    elif [ "$status" -ne 1 ]; then problem="exit status $status, expected 1"
+    elif [ "$(wc -l <"$err")" -ne 1 ] || ! grep -Eq "$expected" "$err"; then problem="error stream is not /$expected/"
+    elif compgen -G "$folder/core*" >/dev/null; then problem="left a core dump"
+    fi
+    if [ -n "$problem" ]; then
+        echo "FAIL $name: $problem; error stream:" >&2
+        sed 's/^/    /' "$err" >&2
+        failures=$((failures + 1))
+    else
+        echo "ok   $name: $(cat "$err")"
+    fi
+}
+
 run_size_cases() {
-    local size
-    for size in 0 8859 8869 2147483648 4294976160; do
+    # Sparse; the last one wraps to an accepted size in 32 bits.
+    for size in 0 8859 8869 4294976160; do
         new_case "size-$size"
-        # Sparse: the 2 GiB and 4 GiB files cost no disk space.
         truncate -s "$size" "$folder/vtl.txt"
         (cd "$folder" && QT_QPA_PLATFORM=offscreen timeout 30 "$binary" >/dev/null 2>../stderr)
         check_run $? "^vantrel: the story file \"vtl\.txt\" is $size bytes long; it must be 8860 to 8868 bytes$"
     done
-    new_case "every-byte-value"
-    printf "$(printf '\\%03o' $(seq 0 255))" >"$folder/vtl.txt"
-    (cd "$folder" && QT_QPA_PLATFORM=offscreen timeout 30 "$binary" >/dev/null 2>../stderr)
-    check_run $? "is 256 bytes long; it must be 8860 to 8868 bytes$"
 }
 
 start_xvfb() {
@@ -85,28 +56,26 @@ start_xvfb() {
         echo "SKIP: needs Xvfb and xdotool (apt-get install xvfb xdotool)"
         exit 77
     fi
-    local fifo="$work/display"
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$work/xvfb.log" &
+    mkfifo "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     local number
-    read -r -t 20 number <"$fifo" || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+    read -r -t 20 number <"$work/display" || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
     export DISPLAY=":$number"
 }
 
-# Starts the program, waits for its box, presses Enter on it and checks how
-# the program ends.
-run_with_box() {
-    local expected=$1
+# Starts the program, presses Enter on each box titled as given, in turn.
+run_with_boxes() {
+    local expected=$1 title window; shift
     (cd "$folder" && exec timeout 30 "$binary" >/dev/null 2>../stderr) &
-    local pid=$! window
-    window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Vantrel$' | head -n1)
-    if [ -z "$window" ]; then
-        fail "no box titled Vantrel appeared"
-    else
+    local pid=$!
+    for title in "$@"; do
+        window=$(timeout 15 xdotool search --sync --onlyvisible --name "$title" | head -n1)
+        [ -n "$window" ] || { echo "no box titled $title" >>"$work/$name/stderr"; break; }
         xdotool windowfocus --sync "$window" 2>/dev/null
         xdotool key --clearmodifiers Return
-    fi
+        sleep 0.2
+    done
     wait "$pid"
     check_run $? "$expected"
 }
@@ -115,44 +84,25 @@ run_unreadable_cases() {
     start_xvfb
     local reason='^vantrel: cannot read the story file "vtl\.txt" in .*: '
     new_case missing
-    run_with_box "${reason}No such file or directory$"
-
+    run_with_boxes "${reason}No such file or directory$" '^Vantrel$'
     new_case folder
     mkdir "$folder/vtl.txt"
-    run_with_box "${reason}is a folder, not a file$"
-
+    run_with_boxes "${reason}is a folder, not a file$" '^Vantrel$'
     new_case broken-link
     ln -s gone.txt "$folder/vtl.txt"
-    run_with_box "${reason}is a link to a missing file$"
-
-    new_case link-to-itself
-    ln -s vtl.txt "$folder/vtl.txt"
-    run_with_box "${reason}.+$"
-
-    new_case no-read-permission
-    if [ "$(id -u)" -eq 0 ]; then
-        echo "skip $case_name: runs as root, who reads a file whatever its mode"
-    else
-        printf '%8864s' '' | tr ' ' x >"$folder/vtl.txt"
+    run_with_boxes "${reason}is a link to a missing file$" '^Vantrel$'
+    if [ "$(id -u)" -ne 0 ]; then  # root reads a file whatever its mode
+        new_case no-read-permission
+        printf '%8864s' '' >"$folder/vtl.txt"
         chmod 000 "$folder/vtl.txt"
-        # The size can be had, so the start-up box comes first, then the error box.
-        (cd "$folder" && exec timeout 30 "$binary" >/dev/null 2>../stderr) &
-        local pid=$! window
-        for title in '^Vantrel 5\.75$' '^Vantrel$'; do
-            window=$(timeout 15 xdotool search --sync --onlyvisible --name "$title" | head -n1)
-            [ -n "$window" ] || { fail "no box titled $title"; break; }
-            xdotool windowfocus --sync "$window" 2>/dev/null
-            xdotool key --clearmodifiers Return
-            sleep 0.2
-        done
-        wait "$pid"
-        check_run $? "${reason}Permission denied$"
+        # The size can be had, so the start-up box comes first.
+        run_with_boxes "${reason}Permission denied$" '^Vantrel 5\.75$' '^Vantrel$'
     fi
 }
 
-case $mode in
+case $2 in
     size) run_size_cases ;;
     unreadable) run_unreadable_cases ;;
-    *) echo "unknown mode $mode" >&2; exit 2 ;;
+    *) echo "unknown mode $2" >&2; exit 2 ;;
 esac
 [ "$failures" -eq 0 ] || { echo "$failures case(s) failed" >&2; exit 1; }

@@ -2,15 +2,12 @@
 
 #include "message_box.h"
 #include "program_end.h"
+#include "../support/story_folder.h"
 
-#include <QDir>
-#include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -54,69 +51,12 @@ public:
     QString lastDiagnostic;
 };
 
-// Builds a story file whose lines are given by number; the rest are empty.
-// CR LF endings, padded after line 288 into the accepted size window.
-class StoryFile {
+// The shared story folder, named the Qt way.
+class StoryFolder : public StoryDir {
 public:
-    StoryFile &line(int n, std::string text)
-    {
-        m_lines[n] = std::move(text);
-        return *this;
-    }
-    // A complete story in slot s: name, title, transcript, questions whose
-    // correct answers are the letters in `correct` (e.g. "ABC").
-    StoryFile &story(int slot, const std::string &name, const std::string &title, const std::string &correct = "ABC")
-    {
-        const int base = 24 * (slot - 1);
-        line(base + 1, name);
-        line(base + 2, title);
-        line(base + 3, "Transcript of " + title);
-        int k = 4;
-        for (int q = 0; q < 3; ++q) {
-            line(base + k++, "Question " + std::to_string(q + 1));
-            for (char letter : std::string("ABC")) {
-                line(base + k++, std::string("Answer ") + letter);
-                line(base + k++, letter == correct[q] ? "*" : "");
-            }
-        }
-        return *this;
-    }
-    std::string bytes(std::size_t size = 8864) const
-    {
-        std::string out;
-        for (int n = 1; n <= 288; ++n) {
-            auto it = m_lines.find(n);
-            out += (it == m_lines.end() ? std::string() : it->second) + "\r\n";
-        }
-        if (out.size() + 2 <= size)
-            out += std::string(size - out.size() - 2, '=') + "\r\n";
-        out.resize(size, '=');
-        return out;
-    }
-
-private:
-    std::map<int, std::string> m_lines;
-};
-
-inline void writeFile(const QString &path, const std::string &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}
-
-// A temporary story folder that is the working folder while it lives.
-class StoryFolder {
-public:
-    StoryFolder() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~StoryFolder() { QDir::setCurrent(m_previous); }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    void write(const QString &name, const std::string &bytes) const { writeFile(path(name), bytes); }
-    void writeAudio(const QString &name, qint64 bytes) const { writeFile(path(name), std::string(static_cast<size_t>(bytes), '\xff')); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
+    QString path(const QString &name) const { return QString::fromStdString((dir() / name.toStdString()).string()); }
+    void write(const QString &name, const std::string &bytes) const { StoryDir::write(name.toStdString(), bytes); }
+    void writeAudio(const QString &name, qint64 bytes) const { write(name, std::string(size_t(bytes), '\xff')); }
 };
 
 } // namespace vantrel::test

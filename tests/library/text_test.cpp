@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -31,16 +30,5 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{0x81, char16_t{0x81}}, std::pair{0x8D, char16_t{0x8D}},
         std::pair{0x8F, char16_t{0x8F}}, std::pair{0x90, char16_t{0x90}},
         std::pair{0x9D, char16_t{0x9D}}));
-
-TEST(Cp1252Widen, everyByteBecomesOneDistinctUnitInOrder)
-{
-    std::string bytes;
-    for (int b = 0; b < 256; ++b)
-        bytes.push_back(static_cast<char>(b));
-    const std::u16string text = vantrel::widenCp1252(bytes + "Hi");
-    ASSERT_EQ(text.size(), 258u);
-    EXPECT_EQ(std::set<char16_t>(text.begin(), text.begin() + 256).size(), 256u);
-    EXPECT_EQ(text.substr(256), u"Hi");
-}
 
 } // namespace
