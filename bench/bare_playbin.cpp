@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for the listening benchmark: a bare GStreamer playbin doing
 // what a hearing does and nothing else. For each file named on the command
 // line it makes a pipeline and prerolls it; each line "play" on standard

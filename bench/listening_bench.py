@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a student hears when clicking "Click to Listen", measured from outside.
 
 The real program runs in a real X server (Xvfb) on a library of tone stories

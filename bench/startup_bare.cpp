@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for Vantrel's start-up: a Qt Widgets program that shows one
 // message box, as Vantrel's start-up box is, and nothing else.
 #include <QApplication>

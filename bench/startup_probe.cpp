@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a program's windows coming on screen, from outside, as an X client.
 //
 //   startup_probe [--cwd DIR] BOX_TITLE MENU_TITLE|- PROGRAM [ARG...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a student hears after clicking "Click to Listen", at a private
 # PulseAudio server, in a real X window: once with the machine quiet, once
 # with both cores busy. Each run is 10 stories heard 3 times, by Vantrel and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up speed and memory in a real window (Xvfb, with a D-Bus session as a
 # desktop has), against a bare Qt Widgets program that shows one message box
 # and nothing else. The two programs take turns, PAIRS pairs (default 10)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shows that Vantrel writes nothing: runs one whole lesson of the real
 # program under strace, on a real X server (Xvfb) driven by xdotool, and
 # lists every file the program opened for writing, created, renamed, removed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the story-file readers with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer, seeded with the sample library's story file,
 # and then vantrel-make's .story reader, seeded with the sample's sources.

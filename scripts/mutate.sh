@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures what the test suite catches: applies one small slip at a time to
 # the program's sources (scripts/mutations.txt), rebuilds incrementally, runs
 # the tests that could see it, restores the file, and prints a score.

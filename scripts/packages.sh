@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the other scripts: installs the Debian packages a step needs.
 # As root it installs them with apt-get; otherwise it prints the exact line.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Vantrel and starts it on the bundled sample story library.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

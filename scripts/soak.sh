@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs many whole lessons in a row in one lesson window, on the offscreen
 # platform, and compares resident memory (VmRSS) after lesson 50 with memory
 # after the last one: it may grow by 5 MiB at most.

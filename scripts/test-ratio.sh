@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints the size of the tests against the size of the program: non-blank
 # lines of every text file under tests/ (any language, binary data left out)
 # against non-blank lines of C++ under src/ (the .ui form not counted).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Vantrel with warnings as errors and runs every test; then does the
 # same under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Last, a short fuzz run of the story-file readers.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the sample library in stories/ from its sources in stories/src: the
 # recordings are spoken by stories/src/make-recordings.sh, then vantrel-make
 # builds vtl.txt and the MP3 files, which are copied into stories/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help, the closing message, and the transcript box's click.
 #include "newsbase.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enter and Esc. A control's own handler sees a key first; the key then goes
 // on to the control as usual. The window's handler acts only on a key that no
 // control had the focus for, so one key press never runs two handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving a story for the menu.
 #include "newsbase.h"
 

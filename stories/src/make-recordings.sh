@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Speaks the sample stories: for every *.story file in this folder, reads its
 # transcript aloud with espeak-ng into the recording its "audio:" line names
 # (a WAV file beside it). vantrel-make then turns the recordings into the

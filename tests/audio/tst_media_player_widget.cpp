@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_media_backend.h"
 #include "media_player_widget.h"
 #include "player_controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hearing.h"
 #include "mp3_duration.h"
 #include "test_library.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Synthetic story libraries and MPEG audio for the checker's tests.

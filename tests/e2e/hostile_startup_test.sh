@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program on story files it must refuse: it must end with
 # status 1 and one line naming vtl.txt on the error stream, within 30 s, with
 # no crash or core dump.

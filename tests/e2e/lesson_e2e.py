@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """One whole lesson in the real program, in a real X server, seen from outside.
 
 Starts its own Xvfb and D-Bus session, starts the real binary in a folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to both story-file readers. They must never crash,
 // never keep more than 385 lines, and must agree with each other: the stream
 // reader is what start-up uses, the in-memory split is what the rules are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the .story reader of vantrel-make. It must never
 // crash or hang, report every problem at a line the input has, and only ever
 // hand on text the story file can hold: no line endings inside a field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound files made to trip the lesson up: a few bytes, sizes that overflow a
 // timer, names no one would choose, things that are not files, a file that
 // goes away mid-lesson, and bytes the real player cannot decode.

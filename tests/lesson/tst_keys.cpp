@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enter, Esc, help, the closing message and the toolkit's own keys.
 #include "lesson_window_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A story's lesson: set-up, the three hearings, the check and the return.
 #include "lesson_window_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a student hears, at a real sound server: each hearing of a story and
 // each play of the full player must arrive whole, and slower playing must
 // keep the pitch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the size rule, the start-up box and the story menu.
 #include "lesson_window_fixture.h"
 

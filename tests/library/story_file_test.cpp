@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The story file on disk: the size window, files that can't be read, and
 // odd bytes at an accepted size.
 #include "../support/story_folder.h"

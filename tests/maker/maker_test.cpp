@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "checker.h"
 #include "hearing.h"
 #include "story_file.h"

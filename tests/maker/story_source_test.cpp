@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "library_layout.h"
 #include "maker_test_support.h"
 #include "story_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs many whole lessons in a row in one lesson window, as a student who
 // never closes the program would, and reports resident memory on the way.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Story files and story folders for every suite: plain C++, so GoogleTest and
