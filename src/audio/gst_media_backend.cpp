@@ -16,6 +16,10 @@ constexpr int kAudioOnlyFlags = 0x02 | 0x10;
 // Long enough for the sound server to have started the stream for real.
 constexpr int kWarmUpMs = 300;
 constexpr int kPositionReportMs = 100;
+// How much sound the sink holds ahead, in microseconds. GStreamer's 200 ms
+// ran dry, a gap the student hears, when the machine was very busy; decoding
+// half a second ahead takes a few milliseconds, so nothing starts later.
+constexpr gint64 kSinkBufferUs = 500000;
 
 GstElement *makeElement(const char *factory)
 {
@@ -27,6 +31,15 @@ void sayOnce(bool &said, const char *line)
     if (!said)
         std::fprintf(stderr, "vantrel: %s\n", line);
     said = true;
+}
+
+// autoaudiosink makes the real sink only when it starts, so it is set up as
+// it is added.
+void bufferAhead(GstBin *, GstBin *, GstElement *element, gpointer)
+{
+    if (GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK)
+        && g_object_class_find_property(G_OBJECT_GET_CLASS(element), "buffer-time"))
+        g_object_set(element, "buffer-time", kSinkBufferUs, nullptr);
 }
 
 bool isFakeSink(const GValue *value)
@@ -57,6 +70,7 @@ GstMediaBackend::GstMediaBackend(QObject *parent)
     }
     gst_object_ref_sink(m_pipeline);
     g_object_set(m_pipeline, "flags", kAudioOnlyFlags, nullptr);
+    g_signal_connect(m_pipeline, "deep-element-added", G_CALLBACK(bufferAhead), nullptr);
     if (GstElement *sink = makeElement("autoaudiosink"))
         g_object_set(m_pipeline, "audio-sink", sink, nullptr);
     if (GstElement *tempo = makeElement("scaletempo"))
