@@ -100,13 +100,4 @@ inline std::vector<std::string> splitLines(const std::string &text)
     return lines;
 }
 
-// A fresh story folder per test, removed afterwards.
-class TempFolder : public testing::Test {
-protected:
-    const fs::path &dir() const { return m_folder.dir(); }
-
-private:
-    vantrel::test::StoryDir m_folder;
-};
-
 } // namespace checker_test
