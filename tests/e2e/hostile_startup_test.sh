@@ -33,24 +33,6 @@ unreadable_cases=(
 [ "$(id -u)" -ne 0 ] && unreadable_cases+=(
     "no-read-permission|printf '%8864s' '' >vtl.txt && chmod 000 vtl.txt|^Vantrel 5\.75$ ^Vantrel$|${reason}Permission denied$")
 
-# Checks how the program ended against the expected diagnostic.
-check_run() {
-    local status=$1 expected=$2 err="$work/$name/stderr" problem=
-    if [ "$status" -eq 124 ]; then problem="did not end within the time limit"
-    elif [ "$status" -ge 128 ]; then problem="ended by signal $((status - 128))"
-    elif [ "$status" -ne 1 ]; then problem="exit status $status, expected 1"
-    elif [ "$(wc -l <"$err")" -ne 1 ] || ! grep -Eq "$expected" "$err"; then problem="error stream is not /$expected/"
-    elif compgen -G "$work/$name/folder/core*" >/dev/null; then problem="left a core dump"
-    fi
-    if [ -n "$problem" ]; then
-        echo "FAIL $name: $problem; error stream:" >&2
-        sed 's/^/    /' "$err" >&2
-        failures=$((failures + 1))
-    else
-        echo "ok   $name: $(cat "$err")"
-    fi
-}
-
 start_xvfb() {
     if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
         echo "SKIP: needs Xvfb and xdotool (apt-get install xvfb xdotool)"
@@ -64,7 +46,8 @@ start_xvfb() {
     export DISPLAY=":$number"
 }
 
-# Runs one row: makes vtl.txt, starts the program, presses Enter on each box in turn.
+# Runs one row: makes vtl.txt, starts the program, presses Enter on each box in
+# turn, and checks how the program ended against the expected diagnostic.
 run_case() {
     local setup boxes expected title window pid
     IFS='|' read -r name setup boxes expected <<<"$1"
@@ -80,7 +63,17 @@ run_case() {
         sleep 0.2
     done
     wait "$pid"
-    check_run $? "$expected"
+    local status=$? err="$work/$name/stderr" problem=
+    if [ "$status" -eq 124 ]; then problem="did not end within the time limit"
+    elif [ "$status" -ge 128 ]; then problem="ended by signal $((status - 128))"
+    elif [ "$status" -ne 1 ]; then problem="exit status $status, expected 1"
+    elif [ "$(wc -l <"$err")" -ne 1 ] || ! grep -Eq "$expected" "$err"; then problem="error stream is not /$expected/"
+    elif compgen -G "$work/$name/folder/core*" >/dev/null; then problem="left a core dump"
+    fi
+    [ -z "$problem" ] && { echo "ok   $name: $(cat "$err")"; return; }
+    echo "FAIL $name: $problem; error stream:" >&2
+    sed 's/^/    /' "$err" >&2
+    failures=$((failures + 1))
 }
 
 case $2 in

@@ -139,7 +139,7 @@ class Session:
 
     def click(self, acc):
         box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        expect(box.width > 0 and box.height > 0, "%s has no area on screen to click", describe(acc))
+        expect(box.width > 0 and box.height > 0, "%r has no area on screen to click", acc.name)
         self.xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
 
     def application(self):
@@ -171,10 +171,6 @@ class Session:
             expect(time.monotonic() < deadline, "timed out waiting for %s%s", what,
                    ": %s" % last_error if last_error else "")
             time.sleep(0.03)
-
-
-def describe(acc):
-    return "%s %r" % (acc.getRoleName(), acc.name)
 
 
 def walk(acc):
@@ -219,7 +215,7 @@ def the_frame(app):
     """The lesson window: one frame on screen, named by its title."""
     frames = [w for w in tops(app) if w.getRole() == pyatspi.ROLE_FRAME]
     expect([w.name for w in frames] == [MENU], "the windows on screen are %r, expected one frame %r",
-           [describe(w) for w in tops(app)], MENU)
+           [(w.getRoleName(), w.name) for w in tops(app)], MENU)
     return frames[0]
 
 
@@ -269,8 +265,9 @@ class Lesson(Session):
             return offered
         return self.wait_for("the story menu", probe)
 
-    def label(self, text):
-        self.wait_for("the label %r" % text, lambda app: one(app, pyatspi.ROLE_LABEL, text))
+    def label(self, *texts):
+        for text in texts:
+            self.wait_for("the label %r" % text, lambda app: one(app, pyatspi.ROLE_LABEL, text))
 
     def button(self, name, enabled=True):
         def probe(app):
@@ -306,8 +303,7 @@ class Lesson(Session):
         s.keys(MENU, "Return")
 
         # Listening: title and first prompt, no question yet, then three hearings by mouse.
-        self.label(PROMPTS[0])
-        self.label(story[1])
+        self.label(PROMPTS[0], story[1])
         s.wait_for("the lesson window as a frame", the_frame)
         s.wait_for("the menu to go", lambda app: not shown(app, pyatspi.ROLE_PANEL, "Choose a news story:"))
         self.button("Menu / Exit")

@@ -132,16 +132,13 @@ public:
     const fs::path dir = m_folder.dir(), src = dir / "src";
 };
 
-std::string replaced(std::string text, const std::string &from, const std::string &to)
+// The good story with `from` replaced by `to`.
+std::string withStory(const std::string &from, const std::string &to)
 {
+    std::string text = validStory("Rain", "a.wav");
     const auto at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-std::string withStory(const std::string &from, const std::string &to)
-{
-    return replaced(validStory("Rain", "a.wav"), from, to);
 }
 
 struct BrokenFolder {
@@ -150,10 +147,7 @@ struct BrokenFolder {
     std::string firstError;                 // the start of the first line on the error stream
 };
 
-void PrintTo(const BrokenFolder &folder, std::ostream *out)
-{
-    *out << folder.name;
-}
+void PrintTo(const BrokenFolder &folder, std::ostream *out) { *out << folder.name; }
 const BrokenFolder kBrokenFolders[] = {
     {"noTitle", [](MakerTest &t) { t.story(withStory("title: Rain\n", "")); },
      "src/a.story:1: error: no \"title:\" line; every story needs one\n"},
