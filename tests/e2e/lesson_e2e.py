@@ -88,10 +88,16 @@ class Session:
                                            stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
                                            pass_fds=(write_end,), start_new_session=True))
         os.close(write_end)
-        # Both servers write their address and a line feed at once.
-        data = os.read(read_end, 4096) if select.select([read_end], [], [], 20)[0] else b""
+        # Xvfb writes the number and the line feed apart: read up to the line feed, or
+        # it fails writing to a closed pipe.
+        data, deadline = b"", time.monotonic() + 20
+        while not data.endswith(b"\n") and select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
+            chunk = os.read(read_end, 256)
+            data += chunk
+            if not chunk:
+                break
         os.close(read_end)
-        return data.decode().strip()
+        return data.decode().strip() if data.endswith(b"\n") else None
 
     def start(self, binary, folder):
         number = shutil.which("Xvfb") and self.server(
