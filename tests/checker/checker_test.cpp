@@ -6,20 +6,21 @@
 #include <sstream>
 
 using namespace checker_test;
+using namespace std::string_literals;
+using vantrel::test::StoryDir;
 
 namespace {
+
+// Checked, or mended with --fit (which writes only when the size is the one error).
+enum Run { Check, FitRefused, Fitted };
 
 struct BrokenLibrary {
     const char *name;
     std::function<void(StoryLibrary &)> breakIt;
     std::vector<std::string> expected;  // every line of the report, summary included
     int status;
+    Run run = Check;
 };
-
-std::string lfLibraryName()
-{
-    return R"("NEWS01\nTitle 1\nTranscript of Title 1\nQue...")";
-}
 
 const BrokenLibrary kBrokenLibraries[] = {
     {"sound", [](StoryLibrary &) {}, {"0 errors, 0 warnings"}, 0},
@@ -113,7 +114,7 @@ const BrokenLibrary kBrokenLibraries[] = {
     {"bulkyTag",
      [](StoryLibrary &l) {
          l.files["NEWS10.MP3"] = id3Tag(10000) + frames(kMpeg1At48k, 250);
-         l.files["NEWS11.MP3"] = id3Tag(2000) + frames(kMpeg1At48k, 250);  // within 10 %
+         l.files["NEWS11.MP3"] = id3Tag(2400) + frames(kMpeg1At48k, 250);  // 10 % exactly: no warning
      },
      {"vtl.txt:217: warning: story 10: audio file \"NEWS10.MP3\" plays for 6.0 s, but its hearing ends after 8.5 s "
       "(size / 4 ms): 10000 of its bytes are not sound (tags, a picture or other data); remove them",
@@ -143,7 +144,8 @@ const BrokenLibrary kBrokenLibraries[] = {
     {"unixLineEndings", [](StoryLibrary &l) { l.text.ending = "\n"; },
      {"vtl.txt:1: warning: the lines end in LF alone (Unix line endings), but Vantrel ends a line only at CR, "
       "so it reads the whole file as one line; save it with Windows (CR LF) line endings",
-      "vtl.txt:1: error: story 1: audio file " + lfLibraryName() + " cannot be read: File name too long",
+      "vtl.txt:1: error: story 1: audio file \"NEWS01\\nTitle 1\\nTranscript of Title 1\\nQue...\" cannot be read: "
+      "File name too long",
       "vtl.txt:2: warning: story 1: the title is empty",
       "vtl.txt:3: warning: story 1: the transcript is empty",
       "vtl.txt:4: warning: story 1: question 1 is empty",
@@ -162,6 +164,40 @@ const BrokenLibrary kBrokenLibraries[] = {
       "vtl.txt:21: warning: story 1: answer 3B is empty",
       "vtl.txt:23: warning: story 1: answer 3C is empty",
       "4 errors, 15 warnings"}, 1},
+    {"fitTrims", [](StoryLibrary &l) { l.size = 8900; },
+     {"trimmed 36 bytes from the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8900; the old "
+      "file is vtl.txt.bak)",
+      "0 errors, 0 warnings"}, 0, Fitted},
+    {"fitPadsAndReportsWhatStillIsWrong",
+     [](StoryLibrary &l) {
+         l.size = 8000;
+         l.line(26).clear();
+     },
+     {"padded 864 bytes onto the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8000; the old "
+      "file is vtl.txt.bak)",
+      "vtl.txt:26: warning: story 2: the title is empty", "0 errors, 1 warning"}, 0, Fitted},
+    {"fitRefusesWithOtherErrors",
+     [](StoryLibrary &l) {
+         l.size = 8900;
+         l.files.erase("NEWS02.MP3");
+     },
+     {"vtl.txt:1: error: the file is 8900 bytes, 32 too many; it must be 8860 to 8868 bytes "
+      "(vantrel-check --fit can trim the unused lines after line 288)",
+      "vtl.txt:25: error: story 2: audio file \"NEWS02.MP3\" is missing", "2 errors, 0 warnings",
+      "--fit changed nothing: it only mends the size, and vtl.txt has other errors; fix those first"}, 1, FitRefused},
+    {"fitRefusesAFittingFile", [](StoryLibrary &l) { l.files.erase("NEWS02.MP3"); },
+     {"vtl.txt:25: error: story 2: audio file \"NEWS02.MP3\" is missing", "1 error, 0 warnings",
+      "--fit changed nothing: the size of vtl.txt is already within 8860 to 8868 bytes"}, 1, FitRefused},
+    {"fitCannotCutIntoStories",
+     [](StoryLibrary &l) {
+         l.line(3) += std::string(9000 - l.storyPart().size(), 'x');
+         l.size = 9000;
+     },
+     {"vtl.txt:1: error: the file is 9000 bytes, 132 too many; it must be 8860 to 8868 bytes, "
+      "but lines 1 to 288 alone take 9000 bytes: shorten the stories by at least 132 bytes",
+      "1 error, 0 warnings",
+      "--fit changed nothing: lines 1 to 288 alone take 9000 bytes, so no change after line 288 can bring the "
+      "file down to 8868"}, 1, FitRefused},
 };
 
 void PrintTo(const BrokenLibrary &library, std::ostream *os)
@@ -178,22 +214,33 @@ std::map<fs::path, std::string> snapshot(const fs::path &dir)
     return files;
 }
 
-class BrokenLibraries : public TempFolder, public testing::WithParamInterface<BrokenLibrary> {};
+class BrokenLibraries : public testing::TestWithParam<BrokenLibrary> {};
 
+// A check writes nothing; --fit keeps the old file and lines 1 to 288 byte for byte.
 TEST_P(BrokenLibraries, reportEveryProblemOnItsLine)
 {
+    const BrokenLibrary &c = GetParam();
+    StoryDir folder;
     StoryLibrary library;
-    GetParam().breakIt(library);
-    library.write(dir());
-    const auto before = snapshot(dir());
+    c.breakIt(library);
+    library.write(folder.dir());
+    const auto before = snapshot(folder.dir());
 
     std::ostringstream out, err;
-    const int status = vantrel::runVantrelCheck({dir().string()}, out, err);
+    const std::string dir = folder.dir().string();
+    const int status = vantrel::runVantrelCheck(c.run == Check ? std::vector{dir} : std::vector{"--fit"s, dir}, out, err);
 
-    EXPECT_EQ(splitLines(out.str()), GetParam().expected);
-    EXPECT_EQ(status, GetParam().status);
+    EXPECT_EQ(splitLines(out.str()), c.expected);
+    EXPECT_EQ(status, c.status);
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(snapshot(dir()), before);
+    if (c.run != Fitted) {
+        EXPECT_EQ(snapshot(folder.dir()), before);
+        return;
+    }
+    const std::string original = library.bytes(), fitted = readFile(folder.dir() / "vtl.txt");
+    EXPECT_EQ(readFile(folder.dir() / "vtl.txt.bak"), original);
+    EXPECT_EQ(fitted.size(), 8864u);
+    EXPECT_EQ(fitted.substr(0, library.storyPart().size()), library.storyPart());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BrokenLibraries, testing::ValuesIn(kBrokenLibraries),
@@ -208,44 +255,29 @@ TEST(SampleLibrary, passesWithoutErrorOrWarning)
     EXPECT_EQ(err.str(), "");
 }
 
-class Unreadable : public TempFolder {
-protected:
-    int run(const std::vector<std::string> &args)
-    {
-        return vantrel::runVantrelCheck(args, m_out, m_err);
+// What cannot be read, and a wrong command line, end with status 2 and one line on the error stream.
+TEST(Unreadable, endsWithStatus2)
+{
+    StoryDir folder;
+    const std::string dir = folder.dir().string(), missing = dir + "/missing", sub = dir + "/sub";
+    fs::create_directories(sub + "/vtl.txt");
+    const struct { std::vector<std::string> args; std::string err; } cases[] = {
+        {{missing}, "cannot read folder " + missing + ": No such file or directory"},
+        {{dir}, "cannot read " + dir + "/vtl.txt: No such file or directory"},
+        {{"--fit", sub}, "cannot read " + sub + "/vtl.txt: is a folder, not a file"},
+        {{"--fix"}, "unknown option --fix; see vantrel-check --help"},
+        {{"one", "two"}, "one folder at most; see vantrel-check --help"},
+        {{"--help", "--fix-me-later"}, "unknown option --fix-me-later; see vantrel-check --help"},
+    };
+    for (const auto &c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(vantrel::runVantrelCheck(c.args, out, err), 2) << c.err;
+        EXPECT_EQ(err.str(), "vantrel-check: " + c.err + "\n");
+        EXPECT_EQ(out.str(), "");
     }
-    std::ostringstream m_out, m_err;
-};
-
-TEST_F(Unreadable, folderOrStoryFileThatCannotBeReadEndsWithStatus2)
-{
-    const std::string missing = (dir() / "missing").string();
-    EXPECT_EQ(run({missing}), 2);
-    EXPECT_EQ(m_err.str(), "vantrel-check: cannot read folder " + missing + ": No such file or directory\n");
-
-    m_err.str("");
-    EXPECT_EQ(run({dir().string()}), 2);
-    EXPECT_EQ(m_err.str(),
-              "vantrel-check: cannot read " + (dir() / "vtl.txt").string() + ": No such file or directory\n");
-
-    m_err.str("");
-    fs::create_directory(dir() / "vtl.txt");
-    EXPECT_EQ(run({"--fit", dir().string()}), 2);
-    EXPECT_EQ(m_err.str(),
-              "vantrel-check: cannot read " + (dir() / "vtl.txt").string() + ": is a folder, not a file\n");
-    EXPECT_EQ(m_out.str(), "");
-}
-
-TEST_F(Unreadable, wrongCommandLineEndsWithStatus2)
-{
-    EXPECT_EQ(run({"--fix"}), 2);
-    EXPECT_EQ(run({"one", "two"}), 2);
-    EXPECT_EQ(m_err.str(), "vantrel-check: unknown option --fix; see vantrel-check --help\n"
-                           "vantrel-check: one folder at most; see vantrel-check --help\n");
-    EXPECT_EQ(m_out.str(), "");
-    EXPECT_EQ(run({"--help", "--fix-me-later"}), 2);
-    EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_NE(m_out.str().find("8860 to 8868 bytes"), std::string::npos);
+    std::ostringstream out, err;
+    EXPECT_EQ(vantrel::runVantrelCheck({"--help"}, out, err), 0);
+    EXPECT_NE(out.str().find("8860 to 8868 bytes"), std::string::npos);
 }
 
 } // namespace

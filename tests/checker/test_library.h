@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,21 +93,10 @@ struct StoryLibrary {
 inline std::vector<std::string> splitLines(const std::string &text)
 {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
-
-// A fresh story folder per test, removed afterwards.
-class TempFolder : public testing::Test {
-protected:
-    const fs::path &dir() const { return m_folder.dir(); }
-
-private:
-    vantrel::test::StoryDir m_folder;
-};
 
 } // namespace checker_test

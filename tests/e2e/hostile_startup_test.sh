@@ -5,7 +5,7 @@
 # no crash or core dump.
 # Usage: hostile_startup_test.sh VANTREL_BINARY size|unreadable
 #   size        wrong sizes: no window and no box, so offscreen is enough
-#   unreadable  no usable vtl.txt: a box comes first, so this runs under Xvfb
+#   unreadable  no usable vtl.txt: boxes come first, so this runs under Xvfb
 #               and presses Enter with xdotool (exit 77, skipped, without them)
 set -uo pipefail
 binary=$(realpath "$1")
@@ -13,44 +13,25 @@ work=$(mktemp -d)
 xvfb_pid=
 failures=0
 trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
-# A runtime folder of its own keeps Qt quiet, so the error stream holds only
-# what the program says.
+# A runtime folder of its own keeps Qt quiet, so the error stream holds only what the program says.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+reason='^vantrel: cannot read the story file "vtl\.txt" in .*: '
 
-new_case() {
-    name=$1
-    folder="$work/$name/folder"
-    mkdir -p "$folder"
-}
-
-# Checks how the program ended against the expected diagnostic (an ERE).
-check_run() {
-    local status=$1 expected=$2 err="$work/$name/stderr" problem=
-    if [ "$status" -eq 124 ]; then problem="did not end within the time limit"
-    elif [ "$status" -ge 128 ]; then problem="ended by signal $((status - 128))"
-    elif [ "$status" -ne 1 ]; then problem="exit status $status, expected 1"
-    elif [ "$(wc -l <"$err")" -ne 1 ] || ! grep -Eq "$expected" "$err"; then problem="error stream is not /$expected/"
-    elif compgen -G "$folder/core*" >/dev/null; then problem="left a core dump"
-    fi
-    if [ -n "$problem" ]; then
-        echo "FAIL $name: $problem; error stream:" >&2
-        sed 's/^/    /' "$err" >&2
-        failures=$((failures + 1))
-    else
-        echo "ok   $name: $(cat "$err")"
-    fi
-}
-
-run_size_cases() {
-    # Sparse; the last one wraps to an accepted size in 32 bits.
-    for size in 0 8859 8869 4294976160; do
-        new_case "size-$size"
-        truncate -s "$size" "$folder/vtl.txt"
-        (cd "$folder" && QT_QPA_PLATFORM=offscreen timeout 30 "$binary" >/dev/null 2>../stderr)
-        check_run $? "^vantrel: the story file \"vtl\.txt\" is $size bytes long; it must be 8860 to 8868 bytes$"
-    done
-}
+# name | how vtl.txt is made (in the case's folder) | boxes Enter closes, in turn | diagnostic (an ERE)
+# Sizes are sparse; the last wraps to an accepted size in 32 bits.
+size_cases=()
+for size in 0 8859 8869 4294976160; do
+    size_cases+=("size-$size|truncate -s $size vtl.txt||^vantrel: the story file \"vtl\.txt\" is $size bytes long; it must be 8860 to 8868 bytes$")
+done
+unreadable_cases=(
+    "missing|true|^Vantrel$|${reason}No such file or directory$"
+    "folder|mkdir vtl.txt|^Vantrel$|${reason}is a folder, not a file$"
+    "broken-link|ln -s gone.txt vtl.txt|^Vantrel$|${reason}is a link to a missing file$"
+)
+# Root reads a file whatever its mode. The size can be had, so the start-up box comes first.
+[ "$(id -u)" -ne 0 ] && unreadable_cases+=(
+    "no-read-permission|printf '%8864s' '' >vtl.txt && chmod 000 vtl.txt|^Vantrel 5\.75$ ^Vantrel$|${reason}Permission denied$")
 
 start_xvfb() {
     if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
@@ -65,12 +46,16 @@ start_xvfb() {
     export DISPLAY=":$number"
 }
 
-# Starts the program, presses Enter on each box titled as given, in turn.
-run_with_boxes() {
-    local expected=$1 title window; shift
-    (cd "$folder" && exec timeout 30 "$binary" >/dev/null 2>../stderr) &
-    local pid=$!
-    for title in "$@"; do
+# Runs one row: makes vtl.txt, starts the program, presses Enter on each box in
+# turn, and checks how the program ended against the expected diagnostic.
+run_case() {
+    local setup boxes expected title window pid
+    IFS='|' read -r name setup boxes expected <<<"$1"
+    mkdir -p "$work/$name/folder"
+    (cd "$work/$name/folder" && eval "$setup")
+    (cd "$work/$name/folder" && exec timeout 30 "$binary" >/dev/null 2>../stderr) &
+    pid=$!
+    for title in $boxes; do
         window=$(timeout 15 xdotool search --sync --onlyvisible --name "$title" | head -n1)
         [ -n "$window" ] || { echo "no box titled $title" >>"$work/$name/stderr"; break; }
         xdotool windowfocus --sync "$window" 2>/dev/null
@@ -78,32 +63,22 @@ run_with_boxes() {
         sleep 0.2
     done
     wait "$pid"
-    check_run $? "$expected"
-}
-
-run_unreadable_cases() {
-    start_xvfb
-    local reason='^vantrel: cannot read the story file "vtl\.txt" in .*: '
-    new_case missing
-    run_with_boxes "${reason}No such file or directory$" '^Vantrel$'
-    new_case folder
-    mkdir "$folder/vtl.txt"
-    run_with_boxes "${reason}is a folder, not a file$" '^Vantrel$'
-    new_case broken-link
-    ln -s gone.txt "$folder/vtl.txt"
-    run_with_boxes "${reason}is a link to a missing file$" '^Vantrel$'
-    if [ "$(id -u)" -ne 0 ]; then  # root reads a file whatever its mode
-        new_case no-read-permission
-        printf '%8864s' '' >"$folder/vtl.txt"
-        chmod 000 "$folder/vtl.txt"
-        # The size can be had, so the start-up box comes first.
-        run_with_boxes "${reason}Permission denied$" '^Vantrel 5\.75$' '^Vantrel$'
+    local status=$? err="$work/$name/stderr" problem=
+    if [ "$status" -eq 124 ]; then problem="did not end within the time limit"
+    elif [ "$status" -ge 128 ]; then problem="ended by signal $((status - 128))"
+    elif [ "$status" -ne 1 ]; then problem="exit status $status, expected 1"
+    elif [ "$(wc -l <"$err")" -ne 1 ] || ! grep -Eq "$expected" "$err"; then problem="error stream is not /$expected/"
+    elif compgen -G "$work/$name/folder/core*" >/dev/null; then problem="left a core dump"
     fi
+    [ -z "$problem" ] && { echo "ok   $name: $(cat "$err")"; return; }
+    echo "FAIL $name: $problem; error stream:" >&2
+    sed 's/^/    /' "$err" >&2
+    failures=$((failures + 1))
 }
 
 case $2 in
-    size) run_size_cases ;;
-    unreadable) run_unreadable_cases ;;
+    size) export QT_QPA_PLATFORM=offscreen; for row in "${size_cases[@]}"; do run_case "$row"; done ;;
+    unreadable) start_xvfb; for row in "${unreadable_cases[@]}"; do run_case "$row"; done ;;
     *) echo "unknown mode $2" >&2; exit 2 ;;
 esac
 [ "$failures" -eq 0 ] || { echo "$failures case(s) failed" >&2; exit 1; }

@@ -1,238 +1,158 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""One whole lesson in the real program, in a real X server, seen from outside.
+"""One whole lesson in the real program, in its own Xvfb and D-Bus session,
+driven by real clicks and keys (xdotool) and read through the accessibility
+tree (AT-SPI) as a screen reader reads it: start-up box, menu, a story, three
+hearings, help, a partial and a full check, the transcript, Esc to the menu,
+Esc to the closing box, and status 0.
 
-Starts its own Xvfb and D-Bus session, starts the real binary in a folder
-holding a small story library, and drives it with real mouse clicks and key
-presses (xdotool), the way a student would: start-up box, menu, a story,
-three hearings, a partial and a full check, the transcript, Esc back to the
-menu, Esc again, the closing box, and the end of the program with status 0.
-
-What is on screen is read through the accessibility tree (AT-SPI), as a
-screen reader reads it, so the test also checks that the window is a frame
-named by its title and that every control, frame and message box is
-announced with its caption or text.
-
-Usage: lesson_e2e.py VANTREL_BINARY
-Exits 77 (skipped) only when Xvfb cannot start at all.
-Needs Debian's python3-pyatspi, so run it with /usr/bin/python3.
+Usage: /usr/bin/python3 lesson_e2e.py VANTREL_BINARY (needs python3-pyatspi).
+Exits 77 (skipped) only when Xvfb cannot start.
 """
 
-import os
-import select
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
+import contextlib, os, select, shutil, signal, subprocess, sys, tempfile, time
 
-SKIP = 77
-STEP_TIMEOUT = 15.0  # seconds for one thing to appear; a step normally takes well under one
+TIMEOUT = 15.0  # seconds for one thing to appear; a step normally takes well under one
 
-# The story library: slot 1 and slot 2 are present, slot 3 has a title but no
-# sound name (so start-up leaves it "unavailable" and the first return to the
-# menu shows its title), slots 4 to 12 are empty.
+# Slots 1 and 2 present (the lesson takes slot 2); slot 3 has a title but no sound name, so start-up
+# leaves it "unavailable" and the first return to the menu shows its title.
 STORIES = {
-    1: dict(audio="NEWS01", title="Harbour lights come back",
-            transcript="The harbour lights of Pellmouth shine again tonight.",
-            questions=[("Where are the lights?", ["In the school", "In the harbour", "On the hill"], 1),
-                       ("When do they shine again?", ["Last year", "Next week", "Tonight"], 2),
-                       ("What shines again?", ["The lights", "The sun", "The moon"], 0)]),
-    2: dict(audio="NEWS02", title="Tom & Ada win the cup",
-            transcript="Tom & Ada, two young players from Wrenfield, won the town cup on Sunday "
-                       "after a long final that went on until the evening.",
-            questions=[("Who won the cup?", ["Tom & Ada", "Their teacher", "Nobody"], 0),
-                       ("Where are they from?", ["Pellmouth", "Wrenfield", "Stoneleigh"], 1),
-                       ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
-    3: dict(audio="", title="A story without sound", transcript="", questions=[]),
+    1: ("NEWS01", "Harbour lights come back", "", []),
+    2: ("NEWS02", "Tom & Ada win the cup",
+        "Tom & Ada, two young players from Wrenfield, won the town cup on Sunday "
+        "after a long final that went on until the evening.",
+        [("Who won the cup?", ["Tom & Ada", "Their teacher", "Nobody"], 0),
+         ("Where are they from?", ["Pellmouth", "Wrenfield", "Stoneleigh"], 1),
+         ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
+    3: ("", "A story without sound", "", []),
 }
-# Four frames of silent MPEG audio at 32 kbit/s, 32 kHz, mono: 576 bytes, so a
-# hearing of 144 ms, which is also how long the sound plays.
-SILENT_FRAME = bytes([0xFF, 0xFB, 0x18, 0xC0]) + bytes(140)
-AUDIO = SILENT_FRAME * 4
-
-MENU_TITLE = "Vantrel: Choose a Story"
+# Four silent 32 kbit/s frames: 576 bytes, a hearing of 144 ms, as long as the sound.
+AUDIO = (bytes([0xFF, 0xFB, 0x18, 0xC0]) + bytes(140)) * 4
+MENU = "Vantrel: Choose a Story"
 PROMPTS = ["Listen to the story three times.", "Listen two more times.",
            "Listen one more time.", "Now try to answer the questions."]
-
-
-class Failure(Exception):
-    pass
-
-
+HELP = ("Choose a news story.\nListen to the story three times.\nAnswer the questions correctly.\n"
+        "Read the text that goes with the story.\nChoose another story and continue.")
 STARTED = time.monotonic()
 
 
-def step(what):
-    print("%6.2f s  %s" % (time.monotonic() - STARTED, what), flush=True)
+class Failure(Exception):
+    """A check that failed: the test fails with its message."""
 
 
-def story_file_bytes():
-    lines = []
-    for slot in range(1, 13):
-        story = STORIES.get(slot)
-        block = [""] * 24
-        if story:
-            block[0], block[1], block[2] = story["audio"], story["title"], story["transcript"]
-            k = 3
-            for question, answers, right in story["questions"]:
-                block[k] = question
-                for i, answer in enumerate(answers):
-                    block[k + 1 + 2 * i] = answer
-                    block[k + 2 + 2 * i] = "*" if i == right else ""
-                k += 7
-        lines += block
-    data = "".join(line + "\r\n" for line in lines).encode("cp1252")
-    # The program takes only a file of 8860 to 8868 bytes; pad after line 288.
-    pad = 8864 - len(data) - 2
-    assert pad >= 0
-    return data + b" " * pad + b"\r\n"
+def expect(condition, message, *args):
+    if not condition:
+        raise Failure(message % args)
 
 
 def write_library(folder):
+    lines = []
+    for slot in range(1, 13):
+        block = [""] * 24
+        if slot in STORIES:
+            block[0:3] = STORIES[slot][:3]
+            for q, (question, answers, right) in enumerate(STORIES[slot][3]):
+                block[3 + 7 * q] = question
+                for i, answer in enumerate(answers):
+                    block[4 + 7 * q + 2 * i: 6 + 7 * q + 2 * i] = [answer, "*" if i == right else ""]
+        lines += block
+    data = "".join(line + "\r\n" for line in lines).encode("cp1252")
+    # Only 8860 to 8868 bytes are taken: pad after line 288.
     with open(os.path.join(folder, "vtl.txt"), "wb") as f:
-        f.write(story_file_bytes())
-    for story in STORIES.values():
-        if story["audio"]:
-            with open(os.path.join(folder, story["audio"] + ".MP3"), "wb") as f:
+        f.write(data + b" " * (8862 - len(data)) + b"\r\n")
+    for audio, *_ in STORIES.values():
+        if audio:
+            with open(os.path.join(folder, audio + ".MP3"), "wb") as f:
                 f.write(AUDIO)
 
 
-def read_line_from_fd(fd, timeout):
-    """Reads one line that a child writes to the pipe fd, or None on time-out."""
-    deadline = time.monotonic() + timeout
-    data = b""
-    while not data.endswith(b"\n"):
-        left = deadline - time.monotonic()
-        if left <= 0 or not select.select([fd], [], [], left)[0]:
-            return None
-        chunk = os.read(fd, 256)
-        if not chunk:
-            return None
-        data += chunk
-    return data.decode().strip()
-
-
-def start_with_fd_report(argv, env, log):
-    """Starts a server that writes its address on a file descriptor we name."""
-    read_end, write_end = os.pipe()
-    argv = [a.replace("{fd}", str(write_end)) for a in argv]
-    proc = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                            pass_fds=(write_end,), start_new_session=True)
-    os.close(write_end)
-    line = read_line_from_fd(read_end, 20)
-    os.close(read_end)
-    return proc, line
-
-
 class Session:
-    """The X server, the D-Bus session and the program, and the ways to reach them."""
+    """Xvfb, the D-Bus session and the program, and the ways to reach them."""
 
-    def __init__(self, binary, work):
-        self.binary = binary
-        self.work = work
-        self.xvfb = self.bus = self.app_proc = None
-        self.env = dict(os.environ)
-        runtime = os.path.join(work, "runtime")
-        os.mkdir(runtime, 0o700)
-        # Private runtime and cache folders keep the accessibility bus apart
-        # from any other session on the machine.
-        self.env.update(XDG_RUNTIME_DIR=runtime, XDG_CACHE_HOME=os.path.join(work, "cache"),
-                        HOME=work, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                        QT_QPA_PLATFORM="xcb", QT_STYLE_OVERRIDE="Fusion", LC_ALL="C.UTF-8")
-        for name in ("WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
-                     "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"):
-            self.env.pop(name, None)
+    def __init__(self, work):
+        self.work, self.procs, self.app = work, [], None
         self.log = open(os.path.join(work, "servers.log"), "wb")
+        # Private runtime and cache folders keep the accessibility bus apart from other sessions.
+        os.mkdir(os.path.join(work, "runtime"), 0o700)
+        self.env = {k: v for k, v in os.environ.items() if k not in (
+            "WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
+            "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS")}
+        self.env.update(XDG_RUNTIME_DIR=os.path.join(work, "runtime"), XDG_CACHE_HOME=os.path.join(work, "cache"),
+                        HOME=work, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                        QT_STYLE_OVERRIDE="Fusion", LC_ALL="C.UTF-8")
 
-    def start_x(self):
-        if shutil.which("Xvfb") is None:
-            return False
-        self.xvfb, number = start_with_fd_report(
-            ["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            self.env, self.log)
+    def server(self, argv):
+        """Starts a server that writes its address on the descriptor in {fd}; returns the address."""
+        read_end, write_end = os.pipe()
+        self.procs.append(subprocess.Popen([a.replace("{fd}", str(write_end)) for a in argv], env=self.env,
+                                           stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
+                                           pass_fds=(write_end,), start_new_session=True))
+        os.close(write_end)
+        # Xvfb writes the number and the line feed apart: read up to the line feed, or
+        # it fails writing to a closed pipe.
+        data, deadline = b"", time.monotonic() + 20
+        while not data.endswith(b"\n") and select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
+            chunk = os.read(read_end, 256)
+            data += chunk
+            if not chunk:
+                break
+        os.close(read_end)
+        return data.decode().strip() if data.endswith(b"\n") else None
+
+    def start(self, binary, folder):
+        number = shutil.which("Xvfb") and self.server(
+            ["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"])
         if not number:
             return False
         self.env["DISPLAY"] = ":" + number
+        address = self.server(["dbus-daemon", "--session", "--nofork", "--print-address={fd}"])
+        expect(address, "the D-Bus session daemon did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        os.environ.update(self.env)  # pyatspi finds the bus in our own environment when imported
+        global pyatspi
+        import pyatspi
+        # Asking for the desktop starts the accessibility bus; Qt joins it only if it is there at start.
+        pyatspi.Registry.getDesktop(0)
+        self.out = open(os.path.join(self.work, "program.log"), "wb")
+        self.app = subprocess.Popen([binary], cwd=folder, env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=self.out, stderr=subprocess.STDOUT)
         return True
 
-    def start_bus(self):
-        self.bus, address = start_with_fd_report(
-            ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"], self.env, self.log)
-        if not address:
-            raise Failure("the D-Bus session daemon did not start")
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
-        # pyatspi reads the bus address from our own environment when imported.
-        os.environ.update(self.env)
-        global pyatspi
-        try:
-            import pyatspi
-        except ImportError:
-            raise Failure("needs Debian's python3-pyatspi, run with /usr/bin/python3")
-        # Asking for the desktop starts the accessibility bus. Qt connects to
-        # it only if it is already there when the program starts.
-        pyatspi.Registry.getDesktop(0)
-
-    def start_program(self, folder):
-        self.stdout = open(os.path.join(self.work, "program.log"), "wb")
-        self.app_proc = subprocess.Popen([self.binary], cwd=folder, env=self.env,
-                                         stdin=subprocess.DEVNULL, stdout=self.stdout,
-                                         stderr=subprocess.STDOUT)
-
     def stop(self):
-        if self.app_proc and self.app_proc.poll() is None:
-            self.app_proc.kill()
-            self.app_proc.wait()
-        # The bus daemon leads its own process group, which holds the
-        # accessibility bus and registry that it started on demand.
-        for proc in (self.bus, self.xvfb):
-            if proc and proc.poll() is None:
-                try:
+        if self.app and self.app.poll() is None:
+            self.app.kill()
+            self.app.wait()
+        # The bus daemon leads a process group holding the accessibility bus it started.
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                with contextlib.suppress(ProcessLookupError):
                     os.killpg(proc.pid, signal.SIGTERM)
-                except ProcessLookupError:
-                    pass
-                try:
-                    proc.wait(5)
-                except subprocess.TimeoutExpired:
-                    os.killpg(proc.pid, signal.SIGKILL)
-                    proc.wait()
-        self.log.close()
-        if self.app_proc:
-            self.stdout.close()
-
-    # --- X input --------------------------------------------------------
+                    try:
+                        proc.wait(5)
+                    except subprocess.TimeoutExpired:
+                        os.killpg(proc.pid, signal.SIGKILL)
 
     def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=STEP_TIMEOUT,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True).stdout
+        return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=TIMEOUT,
+                              capture_output=True, text=True).stdout
 
-    def x_window(self, title):
-        """The X window of the program titled exactly so, once it is mapped."""
-        found = self.xdotool("search", "--sync", "--all", "--onlyvisible", "--pid", str(self.app_proc.pid),
-                             "--name", "^" + title.replace(".", r"\.") + "$").split()
-        return found[0]
-
-    def keys(self, window_title, *keys):
-        # No window manager runs, so give the window the keyboard as one would.
-        self.xdotool("windowfocus", "--sync", self.x_window(window_title))
+    def keys(self, title, *keys):
+        # No window manager runs, so give the window titled so the keyboard as one would.
+        window = self.xdotool("search", "--sync", "--all", "--onlyvisible", "--pid", str(self.app.pid),
+                              "--name", "^" + title.replace(".", r"\.") + "$").split()[0]
+        self.xdotool("windowfocus", "--sync", window)
         self.xdotool("key", "--clearmodifiers", *keys)
 
     def click(self, acc):
         box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        if box.width <= 0 or box.height <= 0:
-            raise Failure("%s has no area on screen to click" % describe(acc))
-        self.xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),
-                     "click", "1")
-
-    # --- the accessibility tree -----------------------------------------
+        expect(box.width > 0 and box.height > 0, "%r has no area on screen to click", acc.name)
+        self.xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
 
     def application(self):
         desktop = pyatspi.Registry.getDesktop(0)
-        for i in range(desktop.childCount):
-            app = desktop.getChildAtIndex(i)
+        for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
             try:
-                if app is not None and app.get_process_id() == self.app_proc.pid:
+                if app is not None and app.get_process_id() == self.app.pid:
                     # Read afresh every time: nothing here listens to change events.
                     app.set_cache_mask(0)
                     app.clear_cache()
@@ -242,54 +162,38 @@ class Session:
         return None
 
     def wait_for(self, what, probe):
-        """Polls probe() until it returns something true; fails after STEP_TIMEOUT."""
-        deadline = time.monotonic() + STEP_TIMEOUT
-        last_error = None
+        """Polls probe(app) until it returns something true; fails after TIMEOUT."""
+        deadline, last_error = time.monotonic() + TIMEOUT, None
         while True:
-            if self.app_proc.poll() is not None:
-                raise Failure("the program ended (status %s) while waiting for %s"
-                              % (self.app_proc.returncode, what))
+            expect(self.app.poll() is None, "the program ended (status %s) while waiting for %s",
+                   self.app.returncode, what)
             try:
                 app = self.application()
-                result = probe(app) if app is not None else None
+                result = app is not None and probe(app)
                 if result:
                     return result
             except Exception as error:  # not there yet, or an object vanished while read
                 last_error = error
-            if time.monotonic() > deadline:
-                raise Failure("timed out waiting for %s%s" % (
-                    what, ": %s" % last_error if last_error else ""))
+            expect(time.monotonic() < deadline, "timed out waiting for %s%s", what,
+                   ": %s" % last_error if last_error else "")
             time.sleep(0.03)
-
-
-def describe(acc):
-    return "%s %r" % (acc.getRoleName(), acc.name)
 
 
 def walk(acc):
     yield acc
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
+    for child in (acc.getChildAtIndex(i) for i in range(acc.childCount)):
         if child is not None:
             yield from walk(child)
 
 
-def showing(acc):
-    return acc.getState().contains(pyatspi.STATE_SHOWING)
+def has(acc, state):
+    return acc.getState().contains(state)
 
 
-def enabled(acc):
-    return acc.getState().contains(pyatspi.STATE_ENABLED)
-
-
-def checked(acc):
-    return acc.getState().contains(pyatspi.STATE_CHECKED)
-
-
-def shown(app, role, name=None):
-    """The objects of a role (and name) that are on screen now."""
-    return [a for a in walk(app) if a.getRole() == role and showing(a)
-            and (name is None or a.name == name)]
+def shown(acc, role, name=None):
+    """The objects of a role (and name) below acc that are on screen now."""
+    return [a for a in walk(acc) if a.getRole() == role and has(a, pyatspi.STATE_SHOWING)
+            and name in (None, a.name)]
 
 
 def one(app, role, name):
@@ -297,213 +201,185 @@ def one(app, role, name):
     return found[0] if len(found) == 1 else None
 
 
+def options(app, panel):
+    """The radio buttons of the frame announced as `panel`."""
+    frame = one(app, pyatspi.ROLE_PANEL, panel)
+    expect(frame, "no frame %r on screen", panel)
+    return [a for a in walk(frame) if a.getRole() == pyatspi.ROLE_RADIO_BUTTON], frame
+
+
+def tops(app):
+    return [w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+            if w is not None and has(w, pyatspi.STATE_SHOWING)]
+
+
 def top_window(app, title):
-    for i in range(app.childCount):
-        window = app.getChildAtIndex(i)
-        if window is not None and window.name == title and showing(window):
-            return window
-    return None
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failure(message)
+    return next((w for w in tops(app) if w.name == title), None)
 
 
 def the_frame(app):
-    """The lesson window, announced as a frame named by its title (the one
-    xdotool finds the X window by)."""
-    tops = [w for w in (app.getChildAtIndex(i) for i in range(app.childCount)) if w is not None and showing(w)]
-    frames = [w for w in tops if w.getRole() == pyatspi.ROLE_FRAME]
-    expect([w.name for w in frames] == [MENU_TITLE],
-           "the windows on screen are %r, expected one frame %r" % ([describe(w) for w in tops], MENU_TITLE))
+    """The lesson window: one frame on screen, named by its title."""
+    frames = [w for w in tops(app) if w.getRole() == pyatspi.ROLE_FRAME]
+    expect([w.name for w in frames] == [MENU], "the windows on screen are %r, expected one frame %r",
+           [(w.getRoleName(), w.name) for w in tops(app)], MENU)
     return frames[0]
 
 
-class Lesson:
-    def __init__(self, session):
-        self.s = session
+class Lesson(Session):
+    """The lesson, step by step, with what must be on screen at each."""
 
     def box(self, title, is_text, dismiss, ends_program=False):
-        """Waits for a message box that a screen reader announces by its title
-        and its text, dismisses it and waits until it is gone."""
+        """A message box announced as an alert with its title and text; dismissed, it goes."""
         def probe(app):
             box = top_window(app, title)
             expect(box is not None and box.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG),
-                   "no box titled %r on screen" % title)
-            labels = [a.name for a in walk(box) if a.getRole() == pyatspi.ROLE_LABEL and showing(a)]
+                   "no box titled %r on screen", title)
+            labels = [a.name for a in shown(box, pyatspi.ROLE_LABEL)]
             texts = [label for label in labels if is_text(label)]
-            expect(len(texts) == 1, "box %r shows %r" % (title, labels))
-            expect(box.description == texts[0],
-                   "box %r does not announce its text; its description is %r" % (title, box.description))
-            buttons = [a for a in walk(box) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(a)]
-            expect([a.name for a in buttons] == ["OK"],
-                   "box %r has the buttons %r" % (title, [a.name for a in buttons]))
+            expect(len(texts) == 1, "box %r shows %r", title, labels)
+            expect(box.description == texts[0], "box %r does not announce its text; its description is %r",
+                   title, box.description)
+            buttons = shown(box, pyatspi.ROLE_PUSH_BUTTON)
+            expect([a.name for a in buttons] == ["OK"], "box %r has the buttons %r", title,
+                   [a.name for a in buttons])
             return buttons[0]
-        ok = self.s.wait_for("the box titled %r" % title, probe)
-        step("box %r, dismissed by %s" % (title, dismiss))
-        if dismiss == "Enter":
-            self.s.keys(title, "Return")
-        else:
-            self.s.click(ok)
+        ok = self.wait_for("the box titled %r" % title, probe)
+        print("%6.2f s  box %r, dismissed by %s" % (time.monotonic() - STARTED, title, dismiss), flush=True)
+        self.keys(title, "Return") if dismiss == "Enter" else self.click(ok)
         if not ends_program:
-            self.s.wait_for("the box %r to close" % title, lambda app: top_window(app, title) is None)
+            self.wait_for("the box %r to close" % title, lambda app: top_window(app, title) is None)
 
     def menu(self, slot3_title):
-        """Waits for the story menu as it must look when it comes on screen."""
-        expected = [STORIES[1]["title"], STORIES[2]["title"], slot3_title] + ["unavailable"] * 9
+        """The story menu as it must look when it comes on screen."""
+        expected = [STORIES[1][1], STORIES[2][1], slot3_title] + ["unavailable"] * 9
 
         def probe(app):
             the_frame(app)
-            menu = one(app, pyatspi.ROLE_PANEL, "Choose a news story:")
-            expect(menu, "no frame 'Choose a news story:' on screen")
-            options = [a for a in walk(menu) if a.getRole() == pyatspi.ROLE_RADIO_BUTTON]
-            names = [a.name for a in options]
-            expect(names == expected, "the menu offers %r, expected %r" % (names, expected))
-            for option in options:
-                expect(enabled(option) == (option.name != "unavailable"),
-                       "option %r is %s" % (option.name, "enabled" if enabled(option) else "disabled"))
-                expect(not checked(option), "option %r is selected in a fresh menu" % option.name)
+            offered, menu = options(app, "Choose a news story:")
+            expect([a.name for a in offered] == expected, "the menu offers %r, expected %r",
+                   [a.name for a in offered], expected)
+            for option in offered:
+                expect(has(option, pyatspi.STATE_ENABLED) == (option.name != "unavailable"),
+                       "option %r is wrongly enabled or disabled", option.name)
+                expect(not has(option, pyatspi.STATE_CHECKED), "option %r is selected in a fresh menu", option.name)
             buttons = {a.name: a for a in walk(menu) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON}
-            expect(sorted(buttons) == ["Exit", "OK"], "menu buttons %r" % sorted(buttons))
-            expect(not enabled(buttons["OK"]), "OK is enabled before a story is chosen")
+            expect(sorted(buttons) == ["Exit", "OK"], "menu buttons %r", sorted(buttons))
+            expect(not has(buttons["OK"], pyatspi.STATE_ENABLED), "OK is enabled before a story is chosen")
             expect(not shown(app, pyatspi.ROLE_TEXT), "the transcript is on screen with the menu")
-            expect(not shown(app, pyatspi.ROLE_LABEL), "a lesson label is on screen with the menu: %r"
-                   % [a.name for a in shown(app, pyatspi.ROLE_LABEL)])
-            return options
-        return self.s.wait_for("the story menu", probe)
+            expect(not shown(app, pyatspi.ROLE_LABEL), "a lesson label is on screen with the menu: %r",
+                   [a.name for a in shown(app, pyatspi.ROLE_LABEL)])
+            return offered
+        return self.wait_for("the story menu", probe)
 
-    def label(self, text):
-        return self.s.wait_for("the label %r" % text, lambda app: one(app, pyatspi.ROLE_LABEL, text))
+    def label(self, *texts):
+        for text in texts:
+            self.wait_for("the label %r" % text, lambda app: one(app, pyatspi.ROLE_LABEL, text))
 
-    def button(self, name, want_enabled=True):
+    def button(self, name, enabled=True):
         def probe(app):
             button = one(app, pyatspi.ROLE_PUSH_BUTTON, name)
-            expect(button is not None, "no button %r on screen" % name)
-            expect(enabled(button) == want_enabled, "button %r is %s" % (
-                name, "enabled" if enabled(button) else "disabled"))
+            expect(button is not None, "no button %r on screen", name)
+            expect(has(button, pyatspi.STATE_ENABLED) == enabled, "button %r is not %s", name,
+                   "enabled" if enabled else "disabled")
             return button
-        return self.s.wait_for("the button %r" % name, probe)
+        return self.wait_for("the button %r" % name, probe)
 
     def questions(self, story):
+        """Each question a frame announced by its text, each option by its answer."""
         def probe(app):
-            frames = []
-            for question, answers, _ in story["questions"]:
-                frame = one(app, pyatspi.ROLE_PANEL, question)
-                expect(frame, "no frame announced as %r" % question)
-                options = [a for a in walk(frame) if a.getRole() == pyatspi.ROLE_RADIO_BUTTON]
-                names = [a.name for a in options]
-                expect(names == answers, "question %r offers %r, expected %r" % (question, names, answers))
-                frames.append(options)
-            return frames
-        return self.s.wait_for("the three questions", probe)
+            offered = [options(app, question)[0] for question, _, _ in story[3]]
+            expect([[a.name for a in o] for o in offered] == [q[1] for q in story[3]], "the questions offer %r",
+                   [[a.name for a in o] for o in offered])
+            return offered
+        return self.wait_for("the three questions", probe)
 
     def choose(self, option):
-        self.s.click(option)
-        self.s.wait_for("%r selected" % option.name, lambda app: checked(option))
+        self.click(option)
+        self.wait_for("%r selected" % option.name, lambda app: has(option, pyatspi.STATE_CHECKED))
 
     def run(self):
-        s = self.s
-        self.box("Vantrel 5.75", lambda text: (
-            text.startswith("Vantrel software helps people improve their ability to understand news "
-                            "broadcasts on the radio.\r\r")
-            and "Download the free software here: " in text and "\n" not in text), "Enter")
+        s, story = self, STORIES[2]
+        self.box("Vantrel 5.75", lambda text: text.startswith(
+            "Vantrel software helps people improve their ability to understand news broadcasts on the radio.\r\r")
+            and "Download the free software here: " in text and "\n" not in text, "Enter")
 
-        # The menu: titles exactly as read, the ampersand kept; empty slots unavailable.
-        story = STORIES[2]
-        options = self.menu("unavailable")
-        s.click(options[1])
-        s.wait_for("the story selected", lambda app: checked(options[1]))
+        # The menu: titles exactly as read, the ampersand kept; Enter on the chosen option opens it.
+        self.choose(self.menu("unavailable")[1])
         self.button("OK")
-        # Enter on the focused option opens the story.
-        s.keys(MENU_TITLE, "Return")
+        s.keys(MENU, "Return")
 
-        # Listening: the title and first prompt, then three hearings by mouse.
-        self.label(PROMPTS[0])
-        self.label(story["title"])
+        # Listening: title and first prompt, no question yet, then three hearings by mouse.
+        self.label(PROMPTS[0], story[1])
         s.wait_for("the lesson window as a frame", the_frame)
         s.wait_for("the menu to go", lambda app: not shown(app, pyatspi.ROLE_PANEL, "Choose a news story:"))
         self.button("Menu / Exit")
-        expect(not shown(s.application(), pyatspi.ROLE_PANEL, story["questions"][0][0]),
+        expect(not shown(s.application(), pyatspi.ROLE_PANEL, story[3][0][0]),
                "a question is on screen before any hearing")
-        for heard in range(1, 4):
+        for prompt in PROMPTS[1:]:
             s.click(self.button("Click to Listen"))
-            self.label(PROMPTS[heard])
-            step("hearing %d ended: %r" % (heard, PROMPTS[heard]))
+            self.label(prompt)
 
         s.click(self.button("Help"))
-        self.box("Help", lambda text: text == (
-            "Choose a news story.\nListen to the story three times.\nAnswer the questions correctly.\n"
-            "Read the text that goes with the story.\nChoose another story and continue."), "click")
+        self.box("Help", lambda text: text == HELP, "click")
 
-        # Questions: each frame announced by its question, each option by its answer.
         answers = self.questions(story)
         expect(not shown(s.application(), pyatspi.ROLE_PUSH_BUTTON, "Click to Listen"),
                "Click to Listen is still on screen after three hearings")
         check = self.button("Check Answers")
-        right = [q[2] for q in story["questions"]]
+        right = [q[2] for q in story[3]]
 
         # A partial check: one right, one wrong, one unanswered.
         self.choose(answers[0][right[0]])
         self.choose(answers[1][(right[1] + 1) % 3])
         s.click(check)
-        self.box("Checking Work", lambda text: text == "You've answered one of the questions correctly.",
-                 "click")
+        self.box("Checking Work", lambda text: text == "You've answered one of the questions correctly.", "click")
         self.label(PROMPTS[3])
         expect(not shown(s.application(), pyatspi.ROLE_TEXT), "the transcript is on screen after a partial check")
 
-        # The full check, by the access key Alt+A.
+        # The full check, by the access key Alt+A, then the transcript announced as such.
         self.choose(answers[1][right[1]])
         self.choose(answers[2][right[2]])
-        s.keys(MENU_TITLE, "alt+a")
+        s.keys(MENU, "alt+a")
         self.box("Checking Work", lambda text: text == (
-            "You've answered all the questions correctly.\n\n"
-            "             Now read what you've heard.        "), "Enter")
-
-        # The transcript, announced as such, with the story's text.
+            "You've answered all the questions correctly.\n\n             Now read what you've heard.        "),
+            "Enter")
         self.label("Read the script:")
         transcript = s.wait_for("the transcript", lambda app: one(app, pyatspi.ROLE_TEXT, "Transcript"))
-        expect(transcript.queryText().getText(0, -1) == story["transcript"],
-               "the transcript reads %r" % transcript.queryText().getText(0, -1))
-        self.button("Check Answers", want_enabled=False)
+        text = transcript.queryText().getText(0, -1)
+        expect(text == story[2], "the transcript reads %r", text)
+        self.button("Check Answers", enabled=False)
 
-        # A click in the transcript, then Esc: back to the menu, where slot 3
-        # now shows its title line.
+        # A click in the transcript, then Esc: the menu, where slot 3 now shows its title.
         s.click(transcript)
-        s.keys(MENU_TITLE, "Escape")
-        self.menu(STORIES[3]["title"])
+        s.keys(MENU, "Escape")
+        self.menu(STORIES[3][1])
 
-        # Esc in the menu: the closing box, then the end.
-        s.keys(MENU_TITLE, "Escape")
-        self.box("Vantrel", lambda text: (
-            text.startswith(" " * 16 + "Version 5.75\n\n") and text.count("\n") == 4
-            and "\n\n\n" not in text), "Enter", ends_program=True)
+        # Esc in the menu: the closing box, then the end with status 0.
+        s.keys(MENU, "Escape")
+        self.box("Vantrel", lambda text: text.startswith(" " * 16 + "Version 5.75\n\n") and text.count("\n") == 4
+                 and "\n\n\n" not in text, "Enter", ends_program=True)
         try:
-            status = s.app_proc.wait(STEP_TIMEOUT)
+            status = s.app.wait(TIMEOUT)
         except subprocess.TimeoutExpired:
             raise Failure("the program did not end after the closing box")
-        expect(status == 0, "the program ended with status %d" % status)
+        expect(status == 0, "the program ended with status %d", status)
 
 
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
         return 2
-    binary = os.path.realpath(sys.argv[1])
-    started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vantrel-e2e-") as work:
-        session = Session(binary, work)
+        session = Lesson(work)
         try:
-            if not session.start_x():
-                print("SKIP: Xvfb could not start (apt-get install xvfb)")
-                return SKIP
-            session.start_bus()
             folder = os.path.join(work, "library")
             os.mkdir(folder)
             write_library(folder)
-            session.start_program(folder)
-            Lesson(session).run()
-        except (Failure, OSError, subprocess.SubprocessError) as error:
+            if not session.start(os.path.realpath(sys.argv[1]), folder):
+                print("SKIP: Xvfb could not start (apt-get install xvfb)")
+                return 77
+            session.run()
+        except (Failure, ImportError, OSError, subprocess.SubprocessError) as error:
             print("FAIL:", error, file=sys.stderr)
             for log in ("program.log", "servers.log"):
                 path = os.path.join(work, log)
@@ -513,7 +389,7 @@ def main():
             return 1
         finally:
             session.stop()
-    print("ok: a whole lesson in %.1f s" % (time.monotonic() - started))
+    print("ok: a whole lesson in %.1f s" % (time.monotonic() - STARTED))
     return 0
 
 

@@ -6,48 +6,34 @@
 #include "story_lines.h"
 #include "text.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
-#include <string>
-#include <string_view>
 
-namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+#define REQUIRE(condition) ((condition) ? void() : std::abort())
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const std::string bytes(reinterpret_cast<const char *>(data), size);
     const vantrel::StoryLines parsed = vantrel::StoryLines::parse(bytes);
-
-    std::istringstream stream{std::string(bytes)};
-    const vantrel::StoryLines streamed = vantrel::StoryLines::read(stream);
-    require(parsed == streamed);
-
-    require(parsed.suppliedCount() >= 0 && parsed.suppliedCount() <= vantrel::kLineCount);
+    std::istringstream stream(bytes);
+    REQUIRE(parsed == vantrel::StoryLines::read(stream));
+    REQUIRE(parsed.suppliedCount() >= 0 && parsed.suppliedCount() <= vantrel::kLineCount);
     std::size_t kept = 0;
     for (int n = 1; n <= vantrel::kLineCount; ++n) {
         const std::string &line = parsed.line(n);
         // A CR always ends a line, so no stored line can hold one.
-        require(line.find('\r') == std::string::npos);
-        require(n <= parsed.suppliedCount() || line.empty());
-        kept += line.size();
+        REQUIRE(line.find('\r') == std::string::npos && (n <= parsed.suppliedCount() || line.empty()));
         // One character per byte, whatever the byte.
-        require(vantrel::widenCp1252(line).size() == line.size());
+        REQUIRE(vantrel::widenCp1252(line).size() == line.size());
+        kept += line.size();
     }
-    require(kept <= size);
-
+    REQUIRE(kept <= size);
+    // A slot is present by line 1 of its block, and its title is line 2.
     for (int slot = 1; slot <= vantrel::kSlotCount; ++slot) {
-        (void)vantrel::isPresent(parsed, slot);
-        (void)vantrel::title(parsed, slot);
+        const int base = vantrel::blockBase(slot);
+        REQUIRE(vantrel::isPresent(parsed, slot) == !parsed.line(base + 1).empty()
+                && vantrel::title(parsed, slot) == parsed.line(base + 2));
     }
     return 0;
 }

@@ -5,23 +5,16 @@
 #include "story_source.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <string_view>
+
+#define REQUIRE(condition) ((condition) ? void() : std::abort())
 
 namespace {
 
-void require(bool condition)
+void requireFieldText(const vantrel::SourceText &text, bool nonEmpty = false)
 {
-    if (!condition)
-        std::abort();
-}
-
-void requireFieldText(const vantrel::SourceText &text)
-{
-    require(text.bytes.find_first_of("\r\n") == std::string::npos);
+    REQUIRE(text.bytes.find_first_of("\r\n") == std::string::npos && (!nonEmpty || !text.bytes.empty()));
 }
 
 } // namespace
@@ -30,27 +23,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     const vantrel::ParsedStory parsed = vantrel::parseStorySource(bytes);
-
     const auto lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-    for (const vantrel::SourceError &error : parsed.errors) {
-        require(error.line >= 1 && error.line <= lines);
-        require(!error.message.empty());
-    }
+    for (const vantrel::SourceError &error : parsed.errors)
+        REQUIRE(error.line >= 1 && error.line <= lines && !error.message.empty());
     if (!parsed.errors.empty())
         return 0;
-    const vantrel::StorySource &story = parsed.story;
-    for (const vantrel::SourceText *text : {&story.title, &story.audio, &story.transcript}) {
-        requireFieldText(*text);
-        require(!text->bytes.empty());
-    }
-    for (const vantrel::SourceQuestion &question : story.questions) {
+    for (const vantrel::SourceText *text : {&parsed.story.title, &parsed.story.audio, &parsed.story.transcript})
+        requireFieldText(*text, true);
+    for (const vantrel::SourceQuestion &question : parsed.story.questions) {
         requireFieldText(question.text);
         int correct = 0;
         for (const vantrel::SourceAnswer &answer : question.answers) {
             requireFieldText(answer.text);
             correct += answer.correct ? 1 : 0;
         }
-        require(correct == 1);
+        REQUIRE(correct == 1);
     }
     return 0;
 }

@@ -1,100 +1,204 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// vantrel-make run as the teacher runs it, on story folders with recordings
+// made by GStreamer, and its .story reader and layout alone.
+#include "../support/story_folder.h"
 #include "checker.h"
 #include "hearing.h"
+#include "library_layout.h"
 #include "story_file.h"
 #include "story_lines.h"
-#include "maker_test_support.h"
+#include "story_source.h"
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <functional>
 
-using namespace maker_test;
+namespace fs = std::filesystem;
+using vantrel::test::readFile;
 
 namespace {
 
-std::string replaced(std::string text, const std::string &from, const std::string &to)
+// A story every case starts from; typographic quotes and dashes are fine.
+std::string validStory(const std::string &title, const std::string &audio)
 {
+    return "# a comment\ntitle: " + title + "\naudio: " + audio + "\ntranscript:\n"
+           "Heavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n"
+           "Farmers are waiting.\n\n"
+           "question: What fruit?\n- Pears\n* Apples\n- Grapes\n"
+           "question: How many days?\n- Twelve\n- Twenty\n* Twenty-two\n"
+           "question: What do they hope for?\n* Sun\n- Pickers\n- Prices\n";
+}
+
+struct MakeRun {
+    int status;
+    std::string out, err;
+};
+
+// vantrel-make with these arguments (no quoting needed), in the folder `dir`.
+MakeRun runMake(const fs::path &dir, const std::string &args)
+{
+    const int raw = std::system(("cd '" + dir.string() + "' && '" VANTREL_MAKE "' " + args + " >.out 2>.err").c_str());
+    MakeRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir / ".out"), readFile(dir / ".err")};
+    fs::remove(dir / ".out");
+    fs::remove(dir / ".err");
+    return run;
+}
+
+GstPadProbeReturn countSamples(GstPad *, GstPadProbeInfo *info, gpointer samples)
+{
+    *static_cast<guint64 *>(samples) += gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)) / sizeof(gint16);
+    return GST_PAD_PROBE_OK;
+}
+
+// Runs a pipeline to its end. With `samples`, counts the 16-bit mono samples
+// leaving the element named "counter" and gives their rate.
+bool runPipeline(const std::string &description, guint64 *samples = nullptr, int *rate = nullptr)
+{
+    GstElement *pipeline = gst_parse_launch(description.c_str(), nullptr);
+    if (!pipeline)
+        return false;
+    GstPad *pad = nullptr;
+    if (samples) {
+        GstElement *counter = gst_bin_get_by_name(GST_BIN(pipeline), "counter");
+        pad = gst_element_get_static_pad(counter, "src");
+        gst_object_unref(counter);
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, countSamples, samples, nullptr);
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus *bus = gst_element_get_bus(pipeline);
+    GstMessage *message = gst_bus_timed_pop_filtered(
+        bus, GST_CLOCK_TIME_NONE, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ended = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (GstCaps *caps = pad ? gst_pad_get_current_caps(pad) : nullptr) {
+        gst_structure_get_int(gst_caps_get_structure(caps, 0), "rate", rate);
+        gst_caps_unref(caps);
+    }
+    if (pad)
+        gst_object_unref(pad);
+    gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return ended;
+}
+
+// `seconds` of a tone, in the format of `encoder` (a pipeline fragment such as "wavenc").
+void makeRecording(const fs::path &file, const std::string &encoder, double seconds)
+{
+    fs::create_directories(file.parent_path());
+    ASSERT_TRUE(runPipeline("audiotestsrc wave=sine samplesperbuffer=1024 num-buffers="
+                            + std::to_string(static_cast<int>(seconds * 44100 / 1024))
+                            + " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! " + encoder
+                            + " ! filesink location=\"" + file.string() + "\""))
+        << encoder;
+}
+
+// How long an audio file plays, in ms: the samples its decoder gives.
+double decodedMs(const fs::path &file)
+{
+    guint64 samples = 0;
+    int rate = 0;
+    runPipeline("filesrc location=\"" + file.string() + "\" ! decodebin ! audioconvert ! "
+                "audio/x-raw,format=S16LE,channels=1 ! identity name=counter ! fakesink", &samples, &rate);
+    return rate > 0 ? 1000.0 * static_cast<double>(samples) / rate : -1;
+}
+
+// Every file below `folder` with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
+    return files;
+}
+
+// A fresh folder per test; the stories go into src/.
+class MakerTest : public testing::Test {
+public:
+    void oneGoodStory()
+    {
+        makeRecording(src / "a.wav", "wavenc", 0.3);
+        story(validStory("Rain", "a.wav"));
+    }
+    void story(const std::string &text, const std::string &name = "a.story") const
+    {
+        m_folder.write(src / name, text);
+    }
+    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
+
+    const vantrel::test::StoryDir m_folder;
+    const fs::path dir = m_folder.dir(), src = dir / "src";
+};
+
+// The good story with `from` replaced by `to`.
+std::string withStory(const std::string &from, const std::string &to)
+{
+    std::string text = validStory("Rain", "a.wav");
     const auto at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-std::string withStory(const std::string &from, const std::string &to)
-{
-    return replaced(validStory("Rain", "a.wav"), from, to);
-}
-
 struct BrokenFolder {
     const char *name;
-    std::function<void(const fs::path &src)> make;  // into a folder holding one good story, a.story
-    std::string firstError;                         // the start of the first line on the error stream
+    std::function<void(MakerTest &)> make;  // into a folder holding one good story, a.story
+    std::string firstError;                 // the start of the first line on the error stream
 };
 
-void PrintTo(const BrokenFolder &folder, std::ostream *out)
-{
-    *out << folder.name;
-}
-
-void story(const fs::path &src, const std::string &text, const char *name = "a.story")
-{
-    writeBytes(src / name, text);
-}
-
+void PrintTo(const BrokenFolder &folder, std::ostream *out) { *out << folder.name; }
 const BrokenFolder kBrokenFolders[] = {
-    {"noTitle", [](const fs::path &s) { story(s, withStory("title: Rain\n", "")); },
+    {"noTitle", [](MakerTest &t) { t.story(withStory("title: Rain\n", "")); },
      "src/a.story:1: error: no \"title:\" line; every story needs one\n"},
-    {"secondAudio", [](const fs::path &s) { story(s, withStory("transcript:\n", "audio: b.wav\ntranscript:\n")); },
+    {"secondAudio", [](MakerTest &t) { t.story(withStory("transcript:\n", "audio: b.wav\ntranscript:\n")); },
      "src/a.story:4: error: a second \"audio:\" line (the first is line 3)\n"},
-    {"twoAnswers", [](const fs::path &s) { story(s, withStory("- Pears\n", "")); },
+    {"twoAnswers", [](MakerTest &t) { t.story(withStory("- Pears\n", "")); },
      "src/a.story:8: error: the first question has 2 answers; it needs exactly three\n"},
-    {"noStar", [](const fs::path &s) { story(s, withStory("* Twenty-two", "- Twenty-two")); },
+    {"noStar", [](MakerTest &t) { t.story(withStory("* Twenty-two", "- Twenty-two")); },
      "src/a.story:12: error: the second question has no answer marked \"*\"; mark the right answer with \"*\"\n"},
-    {"twoStars", [](const fs::path &s) { story(s, withStory("- Grapes", "* Grapes")); },
+    {"twoStars", [](MakerTest &t) { t.story(withStory("- Grapes", "* Grapes")); },
      "src/a.story:11: error: a second answer marked \"*\" (the first is line 10); mark only the right answer "
      "with \"*\", the others with \"-\"\n"},
-    {"textAfterTheEnd", [](const fs::path &s) { story(s, validStory("Rain", "a.wav") + "Thank you.\n"); },
+    {"textAfterTheEnd", [](MakerTest &t) { t.story(validStory("Rain", "a.wav") + "Thank you.\n"); },
      "src/a.story:20: error: text after the third question's three answers\n"},
-    {"arrowInTitle", [](const fs::path &s) { story(s, withStory("title: Rain", "title: Rain \xE2\x86\x92 mud")); },
+    {"arrowInTitle", [](MakerTest &t) { t.story(withStory("title: Rain", "title: Rain \xE2\x86\x92 mud")); },
      "src/a.story:2: error: the character \"\xE2\x86\x92\" (U+2192) in column 13 is not in Windows-1252, the "
      "story file's code page; use another character\n"},
-    {"titleTooWide", [](const fs::path &s) { story(s, withStory("title: Rain", "title: " + std::string(80, 'W'))); },
+    {"titleTooWide", [](MakerTest &t) { t.story(withStory("title: Rain", "title: " + std::string(80, 'W'))); },
      "src/a.story:2: error: the title is too wide for its menu button: it needs "},
-    {"answerTooWide", [](const fs::path &s) { story(s, withStory("- Prices", "- " + std::string(120, 'W'))); },
+    {"answerTooWide", [](MakerTest &t) { t.story(withStory("- Prices", "- " + std::string(120, 'W'))); },
      "src/a.story:19: error: the answer is too wide for its option button: it needs "},
     {"thirteenStories",
-     [](const fs::path &s) {
+     [](MakerTest &t) {
          for (char c = 'b'; c <= 'm'; ++c)
-             story(s, validStory("Rain", "a.wav"), (std::string(1, c) + ".story").c_str());
+             t.story(validStory("Rain", "a.wav"), std::string(1, c) + ".story");
      },
      "src/m.story:1: error: this is story 13 of 13; a library holds at most 12 (story files are taken in "
      "file-name order)\n"},
     {"storiesTooLong",
-     [](const fs::path &s) {
-         story(s, withStory("Farmers are waiting.", std::string(5000, 'x') + "."), "b.story");
-         story(s, withStory("Farmers are waiting.", std::string(4000, 'x') + "."), "c.story");
+     [](MakerTest &t) {
+         t.story(withStory("Farmers are waiting.", std::string(5000, 'x') + "."), "b.story");
+         t.story(withStory("Farmers are waiting.", std::string(4000, 'x') + "."), "c.story");
      },
      "src/b.story:4: error: the stories are "},
-    {"recordingMissing", [](const fs::path &s) { story(s, withStory("audio: a.wav", "audio: gone.wav")); },
+    {"recordingMissing", [](MakerTest &t) { t.story(withStory("audio: a.wav", "audio: gone.wav")); },
      "src/a.story:3: error: the recording \"gone.wav\" is missing: there is no such file beside a.story\n"},
-    {"recordingNotAudio", [](const fs::path &s) { writeBytes(s / "a.wav", "not a sound at all"); },
+    {"recordingNotAudio", [](MakerTest &t) { t.story("not a sound at all", "a.wav"); },
      "src/a.story:3: error: the recording \"a.wav\" cannot be used: it is not a sound file GStreamer can read ("},
 };
 
 class BrokenFolderTest : public MakerTest, public testing::WithParamInterface<BrokenFolder> {};
 
-// Each mistake is named at its line, with status 1 and no library made.
+// Each mistake is named at its line, with status 1 and nothing left beside src/.
 TEST_P(BrokenFolderTest, isRefusedAtItsLine)
 {
-    const fs::path src = m_dir / "src";
-    makeRecording(src / "a.wav", "wavenc", 0.3);
-    story(src, validStory("Rain", "a.wav"));
-    GetParam().make(src);
-
-    const MakeRun run = runMake(m_dir, {"src", "out"});
+    oneGoodStory();
+    GetParam().make(*this);
+    const MakeRun run = runMake(dir, "src out");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.substr(0, GetParam().firstError.size()), GetParam().firstError) << run.err;
-    EXPECT_FALSE(fs::exists(m_dir / "out"));
-    // Nothing is left beside OUTPUT either.
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 1);
+    EXPECT_EQ(entries(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(, BrokenFolderTest, testing::ValuesIn(kBrokenFolders),
@@ -104,53 +208,81 @@ INSTANTIATE_TEST_SUITE_P(, BrokenFolderTest, testing::ValuesIn(kBrokenFolders),
 // gives their playing time, in a library vantrel-check finds nothing in.
 TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
 {
-    const fs::path src = m_dir / "src";
     makeRecording(src / "one.wav", "wavenc", 1.5);
     makeRecording(src / "two.ogg", "vorbisenc ! oggmux", 2.0);
     makeRecording(src / "three.mp3", "lamemp3enc target=bitrate bitrate=128 cbr=true", 2.5);
-    story(src, validStory("One", "one.wav"), "1.story");
-    story(src, validStory("Two", "two.ogg"), "2.story");
-    story(src, validStory("Three", "three.mp3"), "3.story");
+    story(validStory("One", "one.wav"), "1.story");
+    story(validStory("Two", "two.ogg"), "2.story");
+    story(validStory("Three", "three.mp3"), "3.story");
 
-    const MakeRun run = runMake(m_dir, {"src", "out"});
+    const MakeRun run = runMake(dir, "src out");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("story 3 of 3: converting three.mp3"), std::string::npos) << run.out;
-
-    const vantrel::LibraryCheck check = vantrel::checkLibrary(m_dir / "out");
+    const vantrel::LibraryCheck check = vantrel::checkLibrary(dir / "out");
     EXPECT_TRUE(check.readable);
     EXPECT_EQ(vantrel::summaryLine(check), "0 errors, 0 warnings");
     for (const char *name : {"STORY01.MP3", "STORY02.MP3", "STORY03.MP3"}) {
-        const fs::path mp3 = m_dir / "out" / name;
-        const auto hearing = static_cast<double>(vantrel::hearingDelayMs(fs::file_size(mp3)));
-        EXPECT_NEAR(decodedMs(mp3), hearing, 50.0) << name;
+        const auto hearing = static_cast<double>(vantrel::hearingDelayMs(fs::file_size(dir / "out" / name)));
+        EXPECT_NEAR(decodedMs(dir / "out" / name), hearing, 50.0) << name;
     }
-    EXPECT_EQ(vantrel::title(*vantrel::loadStoryFile(m_dir / "out" / "vtl.txt").lines, 3), "Three");
+    EXPECT_EQ(vantrel::title(*vantrel::loadStoryFile(dir / "out" / "vtl.txt").lines, 3), "Three");
 
     // Made again with --force, the first library is kept whole beside it.
-    const auto first = snapshot(m_dir / "out");
-    story(src, validStory("Three again", "three.mp3"), "3.story");
-    ASSERT_EQ(runMake(m_dir, {"--force", "src", "out"}).status, 0);
-    EXPECT_EQ(snapshot(m_dir / "out.bak"), first);
+    const auto first = snapshot(dir / "out");
+    story(validStory("Three again", "three.mp3"), "3.story");
+    ASSERT_EQ(runMake(dir, "--force src out").status, 0);
+    EXPECT_EQ(snapshot(dir / "out.bak"), first);
 }
 
 // A library already there survives a refused build byte for byte: without
 // --force, and with --force when the new stories are broken.
 TEST_F(MakerTest, refusedBuildLeavesTheOldLibrary)
 {
-    const fs::path src = m_dir / "src";
-    makeRecording(src / "a.wav", "wavenc", 0.3);
-    story(src, validStory("Rain", "a.wav"));
-    ASSERT_EQ(runMake(m_dir, {"src", "out"}).status, 0);
-    const auto before = snapshot(m_dir / "out");
+    oneGoodStory();
+    ASSERT_EQ(runMake(dir, "src out").status, 0);
+    const auto before = snapshot(dir / "out");
 
-    const MakeRun again = runMake(m_dir, {"src", "out"});
+    const MakeRun again = runMake(dir, "src out");
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("already holds a story library; add --force"), std::string::npos) << again.err;
 
-    writeBytes(src / "a.wav", "not a sound");
-    EXPECT_EQ(runMake(m_dir, {"--force", "src", "out"}).status, 1);
-    EXPECT_EQ(snapshot(m_dir / "out"), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 2);  // src and out
+    story("not a sound", "a.wav");
+    EXPECT_EQ(runMake(dir, "--force src out").status, 1);
+    EXPECT_EQ(snapshot(dir / "out"), before);
+    EXPECT_EQ(entries(), 2u);  // src and out
+}
+
+// Transcript lines are joined with single spaces, typographic marks become
+// their Windows-1252 bytes, and each story lands in its slot of a file
+// Vantrel accepts.
+TEST(StorySource, readsTheTeachersFormatAndLaysStoriesIntoSlots)
+{
+    const vantrel::ParsedStory parsed = vantrel::parseStorySource("\xEF\xBB\xBF" + validStory("Rain", "a.wav"));
+    ASSERT_TRUE(parsed.errors.empty()) << parsed.errors.front().message;
+    const vantrel::StorySource &story = parsed.story;
+    EXPECT_EQ(story.transcript.bytes,
+              "Heavy rain has slowed the harvest \x97 the \x93pickers\x94 can\x92t work. Farmers are waiting.");
+    EXPECT_EQ(story.questions[2].text.bytes, "What do they hope for?");
+    EXPECT_TRUE(story.questions[1].answers[2].correct);
+    EXPECT_FALSE(story.questions[1].answers[0].correct);
+
+    const vantrel::LaidOutLibrary library = vantrel::layOutLibrary({story, story});
+    EXPECT_GE(library.bytes.size(), vantrel::kMinStoryFileSize);
+    EXPECT_LE(library.bytes.size(), vantrel::kMaxStoryFileSize);
+    const vantrel::StoryLines lines = vantrel::StoryLines::parse(library.bytes);
+    EXPECT_EQ(lines.line(25), vantrel::audioNameOf(2));
+    EXPECT_EQ(vantrel::title(lines, 2), "Rain");
+    EXPECT_TRUE(vantrel::isCorrectKey(lines.line(24 + 8)));  // the right answer of question 1
+    EXPECT_FALSE(vantrel::isPresent(lines, 3));
 }
 
 } // namespace
+
+int main(int argc, char **argv)
+{
+    gst_init(&argc, &argv);
+    testing::InitGoogleTest(&argc, argv);
+    const int status = RUN_ALL_TESTS();
+    gst_deinit();
+    return status;
+}

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The pure rules: line endings, slots, the answer key, hearing time, code page.
+#include "hearing.h"
+#include "story_lines.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+using vantrel::StoryLines;
+
+namespace {
+
+struct SplitCase {
+    const char *name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+void PrintTo(const SplitCase &c, std::ostream *os) { *os << c.name; }
+
+class LineEndingRule : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(LineEndingRule, splitsIntoExpectedLinesAndLeavesTheRestEmpty)
+{
+    const SplitCase &c = GetParam();
+    const StoryLines lines = StoryLines::parse(c.bytes);
+    ASSERT_EQ(lines.suppliedCount(), static_cast<int>(c.lines.size()));
+    for (int n = 1; n <= vantrel::kLineCount; ++n)
+        EXPECT_EQ(lines.line(n), n <= lines.suppliedCount() ? c.lines[n - 1] : "") << "line " << n;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineEndingRule,
+    testing::Values(SplitCase{"emptyFile", "", {}}, SplitCase{"lastLineNeedsNoEnding", "a\rb", {"a", "b"}},
+                    SplitCase{"finalCrGivesNoExtraLine", "a\r", {"a"}},
+                    SplitCase{"finalCrLfGivesNoExtraLine", "a\r\nb\r\n", {"a", "b"}},
+                    SplitCase{"bareLfStaysInText", "a\n\nb\n", {"a\n\nb\n"}},
+                    SplitCase{"lfBeforeCrStaysInText", "a\n\rb", {"a\n", "b"}},
+                    SplitCase{"onlyOneLfBelongsToTheEnding", "a\r\n\nb", {"a", "\nb"}},
+                    SplitCase{"emptyLinesCountCrLf", "\r\n\r\n", {"", ""}},
+                    SplitCase{"emptyLinesCountCr", "a\r\r\rb", {"a", "", "", "b"}}, SplitCase{"singleCr", "\r", {""}},
+                    SplitCase{"textKeptVerbatim", " \"Hi, there\" ,\t\r", {" \"Hi, there\" ,\t"}},
+                    SplitCase{"nulIsText", "a\0b\r\0"s, {"a\0b"s, "\0"s}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(StoryLines, lineNumbersOutsideTheFileThrow)
+{
+    StoryLines lines;
+    EXPECT_THROW(lines.line(0), std::out_of_range);
+    EXPECT_THROW(lines.line(386), std::out_of_range);
+    EXPECT_THROW(lines.setLine(386, "x"), std::out_of_range);
+    EXPECT_THROW(vantrel::blockBase(0), std::out_of_range);
+    EXPECT_THROW(vantrel::blockBase(13), std::out_of_range);
+    EXPECT_THROW(vantrel::field(lines, 0, 25), std::out_of_range);
+}
+
+// Presence depends on line 1 of the block only; fields are read by offset.
+TEST(StorySlots, presenceAndFields)
+{
+    const struct { const char *audio, *title; bool present; } cases[] = {
+        {"NEWS12", "Title 12", true}, {" ", "", true}, {"", "A title", false}};
+    for (const auto &c : cases) {
+        StoryLines lines;
+        lines.setLine(265, c.audio);
+        lines.setLine(266, c.title);
+        lines.setLine(288, "*");
+        EXPECT_EQ(vantrel::isPresent(lines, 12), c.present) << '"' << c.audio << '"';
+        EXPECT_FALSE(vantrel::isPresent(lines, 11));
+        EXPECT_EQ(vantrel::title(lines, 12), c.title);
+        EXPECT_EQ(vantrel::field(lines, vantrel::blockBase(12), 1), c.audio);
+        EXPECT_EQ(vantrel::field(lines, 264, 24), "*");
+    }
+    EXPECT_EQ(vantrel::blockBase(2), 24);
+}
+
+TEST(AnswerKey, onlyALoneAsteriskIsCorrect)
+{
+    EXPECT_TRUE(vantrel::isCorrectKey("*"));
+    for (const std::string &key : {""s, " *"s, "* "s, "**"s, "x"s, "\t*"s, "*\n"s, "\0*"s})
+        EXPECT_FALSE(vantrel::isCorrectKey(key)) << '"' << key << '"';
+}
+
+// A quarter of the size, rounded half to even, exact beyond double precision.
+TEST(HearingDelay, isQuarterOfSizeRoundedHalfToEven)
+{
+    constexpr std::uintmax_t kMax = std::numeric_limits<std::uintmax_t>::max(), k58 = std::uintmax_t{1} << 58;
+    const std::pair<std::uintmax_t, std::uintmax_t> cases[] = {
+        {0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {7, 2}, {10, 2}, {14, 4}, {120000, 30000},
+        {262141, 65535}, {262142, 65536}, {4 * k58 + 2, k58}, {4 * k58 + 6, k58 + 2}, {kMax, kMax / 4 + 1}};
+    for (const auto &[bytes, delayMs] : cases)
+        EXPECT_EQ(vantrel::hearingDelayMs(bytes), delayMs) << bytes << " bytes";
+}
+
+// ASCII and Latin-1 pass through; code page characters; undefined ones keep their value.
+TEST(Cp1252, widensByteToCodePoint)
+{
+    const std::pair<unsigned char, char16_t> cases[] = {
+        {0x00, 0x00}, {0x0A, 0x0A}, {0x41, u'A'}, {0x7F, 0x7F}, {0xA0, 0xA0}, {0xE9, 0xE9}, {0xFF, 0xFF},
+        {0x80, u'\u20AC'}, {0x8E, u'\u017D'}, {0x92, u'\u2019'}, {0x93, u'\u201C'}, {0x97, u'\u2014'},
+        {0x9F, u'\u0178'}, {0x81, 0x81}, {0x8D, 0x8D}, {0x8F, 0x8F}, {0x90, 0x90}, {0x9D, 0x9D}};
+    for (const auto &[byte, expected] : cases)
+        EXPECT_EQ(vantrel::widenCp1252(std::string(1, static_cast<char>(byte))), std::u16string(1, expected))
+            << static_cast<int>(byte);
+}
+
+} // namespace
