@@ -24,7 +24,6 @@ class RealPlaybackTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void showsDurationBeforePlaying();
     void playsToEndAndRestartsOnSameName();
     void unplayableFileIsSilent_data();
     void unplayableFileIsSilent();
@@ -62,15 +61,6 @@ void RealPlaybackTest::cleanup()
     m_ended.reset();
     m_errors.reset();
     QDir::setCurrent(m_startFolder);
-}
-
-void RealPlaybackTest::showsDurationBeforePlaying()
-{
-    QVERIFY(QFile::copy(VANTREL_AUDIO_TEST_DATA "/tone3s.MP3", "tone.MP3"));
-    m_player->setAutoStart(false);
-    m_player->setFileName("tone.MP3");
-    QTRY_VERIFY(m_player->backend()->duration() >= 2950);
-    QCOMPARE(m_player->backend()->state(), MediaBackend::State::Stopped);
 }
 
 void RealPlaybackTest::playsToEndAndRestartsOnSameName()

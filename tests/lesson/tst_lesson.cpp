@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A story's lesson: set-up, the three hearings, the check and the return.
+// Start-up, the story menu, and a story's lesson: set-up, the three
+// hearings, the check and the return.
 #include "lesson_window_fixture.h"
 
+#include <QDir>
+#include <QMimeData>
 #include <QSet>
 
 using namespace vantrel;
@@ -44,20 +47,131 @@ class TestLesson : public QObject {
     Q_OBJECT
 
 private slots:
+    void storyFile_data();
+    void storyFile();
+    void menuOffersEachPresentSlot_data();
+    void menuOffersEachPresentSlot();
+    void clickOrOwnDropOnMenuEnablesOpening();
     void setUpCopiesTheChosenBlock();
-    void setUpWithNoStorySelectedReusesTheLastBlock();
+    void threeHearingsOpenTheQuestions_data();
     void threeHearingsOpenTheQuestions();
     void checkReportsTheScore_data();
     void checkReportsTheScore();
     void fullScoreChangesTheWindowOnlyAfterItsBox();
     void returnEmptiesKeysAndAnswers();
-    void leavingDuringAHearingEndsIt();
 };
+
+void TestLesson::storyFile_data()
+{
+    QTest::addColumn<int>("size"); // -1: no file, -2: a folder of that name
+    QTest::addColumn<QString>("diagnostic"); // empty: accepted
+    QTest::addColumn<bool>("boxShown");
+    QTest::newRow("8859 bytes") << 8859 << "8859 bytes long; it must be 8860 to 8868 bytes" << false;
+    QTest::newRow("8860 bytes") << 8860 << "" << true;
+    QTest::newRow("8868 bytes") << 8868 << "" << true;
+    QTest::newRow("8869 bytes") << 8869 << "8869 bytes long" << false;
+    QTest::newRow("empty") << 0 << "0 bytes long" << false;
+    QTest::newRow("missing") << -1 << "cannot read the story file \"vtl.txt\"" << true;
+    QTest::newRow("folder") << -2 << "cannot read the story file \"vtl.txt\"" << true;
+}
+
+void TestLesson::storyFile()
+{
+    QFETCH(int, size);
+    QFETCH(QString, diagnostic);
+    QFETCH(bool, boxShown);
+    StoryFolder folder;
+    if (size == -2)
+        QVERIFY(QDir(folder.path("")).mkdir("vtl.txt"));
+    else if (size >= 0)
+        folder.write("vtl.txt", StoryFile().story(1, "A", "One").bytes(size_t(size)));
+    MessageBoxStub boxes;
+    ProgramEndStub end;
+    NewsBase window(boxes, end);
+    // The menu is filled only after the box is dismissed.
+    boxes.onShow = [&](const MessageBoxStub::Shown &) { QVERIFY(window.findChild<QWidget *>("SelectNews")->isHidden()); };
+    window.Form_Load();
+
+    QCOMPARE(boxes.shown.size(), size_t(boxShown));
+    QCOMPARE(window.findChild<QWidget *>("SelectNews")->isHidden(), !diagnostic.isEmpty());
+    QCOMPARE(end.calls, int(!diagnostic.isEmpty()));
+    if (diagnostic.isEmpty()) {
+        QCOMPARE(boxes.shown[0].title, QString("Vantrel 5.75"));
+        QVERIFY(!boxes.shown[0].text.contains('\n')); // paragraphs end in CR alone
+        return;
+    }
+    QCOMPARE(end.lastStatus, 1);
+    QVERIFY2(end.lastDiagnostic.contains(diagnostic), qPrintable(end.lastDiagnostic));
+    // The box says what the error stream says, never the start-up text.
+    if (boxShown)
+        QCOMPARE(boxes.shown[0].text, end.lastDiagnostic);
+}
+
+void TestLesson::menuOffersEachPresentSlot_data()
+{
+    QTest::addColumn<QByteArray>("line1");
+    QTest::addColumn<QByteArray>("line2");
+    QTest::addColumn<QString>("caption"); // "unavailable": not enabled
+    QTest::newRow("named and titled") << QByteArray("S5") << QByteArray("Fifth story") << "Fifth story";
+    QTest::newRow("single space counts") << QByteArray(" ") << QByteArray("Spaced") << "Spaced";
+    QTest::newRow("empty title, present") << QByteArray("S5") << QByteArray() << "";
+    QTest::newRow("title without name") << QByteArray() << QByteArray("Orphan") << "unavailable";
+    QTest::newRow("ampersand is text") << QByteArray("S5") << QByteArray("Salt & pepper") << "Salt && pepper";
+    QTest::newRow("Windows-1252 bytes") << QByteArray("S5") << QByteArray("Caf\xe9 \x93news\x94 \x81")
+                                        << QString::fromUtf16(u"Caf\u00e9 \u201cnews\u201d \u0081");
+}
+
+void TestLesson::menuOffersEachPresentSlot()
+{
+    QFETCH(QByteArray, line1);
+    QFETCH(QByteArray, line2);
+    QFETCH(QString, caption);
+    LessonWindow lesson(StoryFile().line(97, line1.toStdString()).line(98, line2.toStdString()));
+    lesson.start();
+    QVERIFY(!lesson.get("SelectNews")->isHidden() && !lesson.button("StoryChosen")->isEnabled());
+    const QList<OptionButton *> options = lesson.get("SelectNews")->findChildren<OptionButton *>();
+    QCOMPARE(options.size(), 12);
+    for (OptionButton *option : options) {
+        QCOMPARE(option->text(), option->objectName() == "CuentoCinco" ? caption : QString("unavailable"));
+        QCOMPARE(option->isEnabled(), option->text() != "unavailable");
+    }
+}
+
+void TestLesson::clickOrOwnDropOnMenuEnablesOpening()
+{
+    LessonWindow lesson(StoryFile().story(1, "A", "One").story(7, "G", "Seven"));
+    lesson.start();
+    QTest::mouseClick(lesson.option("CuentoSiete"), Qt::LeftButton);
+    QVERIFY(lesson.button("StoryChosen")->isEnabled());
+    lesson.option("CuentoUno")->click();
+    QVERIFY(lesson.option("CuentoUno")->isChecked() && !lesson.option("CuentoSiete")->isChecked());
+    // A story that is not there cannot be chosen.
+    QTest::mouseClick(lesson.option("CuentoDos"), Qt::LeftButton);
+    QVERIFY(!lesson.option("CuentoDos")->isChecked());
+
+    // A drop from outside the window (a file from elsewhere) is refused.
+    lesson.button("StoryChosen")->setEnabled(false);
+    QMimeData data;
+    data.setText("outside");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    for (QEvent *event : std::initializer_list<QEvent *>{&enter, &drop})
+        QCoreApplication::sendEvent(lesson.get("SelectNews"), event);
+    QVERIFY(!enter.isAccepted() && !lesson.button("StoryChosen")->isEnabled());
+    lesson.window->SelectNews_DragDrop();
+    QVERIFY(lesson.button("StoryChosen")->isEnabled());
+}
 
 void TestLesson::setUpCopiesTheChosenBlock()
 {
     Lesson lesson;
+    // Opened with nothing selected, the block is slot 1's at first and the last one's later.
+    lesson.window->StoryChosen_Click();
+    QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("First story"));
+    lesson.window->CambioCuento_Click();
     lesson.open("CuentoSiete");
+    lesson.window->CambioCuento_Click();
+    lesson.window->StoryChosen_Click();
     QCOMPARE(lesson.window->storyBase(), 144);
     QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("L146"));
     QCOMPARE(lesson.get<QPlainTextEdit>("ScriptBox")->toPlainText(), QString("L147"));
@@ -79,23 +193,24 @@ void TestLesson::setUpCopiesTheChosenBlock()
     QVERIFY(!lesson.timer()->isActive() && !lesson.playing("SimplePlayer"));
 }
 
-void TestLesson::setUpWithNoStorySelectedReusesTheLastBlock()
+void TestLesson::threeHearingsOpenTheQuestions_data()
 {
-    Lesson lesson;
-    // Before any story was opened the block is slot 1's.
-    lesson.window->StoryChosen_Click();
-    QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("First story"));
-    lesson.window->CambioCuento_Click();
-    lesson.open("CuentoSiete");
-    lesson.window->CambioCuento_Click();
-    lesson.window->StoryChosen_Click();
-    QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("L146"));
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("40 bytes") << qint64(40) << 10;
+    QTest::newRow("3 bytes") << qint64(3) << 1;
+    // 0 to 2 bytes give a delay of 0, which must still end the hearing.
+    QTest::newRow("2 bytes") << qint64(2) << 0;
+    QTest::newRow("1 byte") << qint64(1) << 0;
+    QTest::newRow("0 bytes") << qint64(0) << 0;
 }
 
 void TestLesson::threeHearingsOpenTheQuestions()
 {
+    QFETCH(qint64, bytes);
+    QFETCH(int, interval);
     Lesson lesson;
-    lesson.folder.writeAudio("S1.MP3", 40);
+    lesson.folder.writeAudio("S1.MP3", bytes);
     lesson.open("CuentoUno");
     const QString firstPrompt = lesson.prompt();
     QStringList prompts;
@@ -103,7 +218,9 @@ void TestLesson::threeHearingsOpenTheQuestions()
         lesson.button("Escuchar")->click();
         QCOMPARE(lesson.player("SimplePlayer")->fileName(), QString("S1.MP3"));
         QVERIFY(lesson.playing("SimplePlayer"));
-        QCOMPARE(lesson.timer()->interval(), 10);
+        QCOMPARE(lesson.timer()->interval(), interval);
+        // Not over inside the click: the student sees the buttons go grey.
+        QCOMPARE(lesson.window->heardCount(), hearing - 1);
         QVERIFY(!lesson.button("Escuchar")->isEnabled() && !lesson.button("CambioCuento")->isEnabled()
                 && !lesson.button("Ayuda")->isEnabled());
         QTRY_COMPARE(lesson.window->heardCount(), hearing);
@@ -113,7 +230,6 @@ void TestLesson::threeHearingsOpenTheQuestions()
     }
     QCOMPARE(QSet<QString>(prompts.begin(), prompts.end()).size(), 3);
     QVERIFY(!prompts.contains(firstPrompt));
-
     for (const char *question : kQuestions)
         QVERIFY(!lesson.get(question)->isHidden() && lesson.get(question)->isEnabled());
     QVERIFY(lesson.button("CheckWork")->isEnabled());
@@ -121,6 +237,8 @@ void TestLesson::threeHearingsOpenTheQuestions()
     QVERIFY(!lesson.get("AudioPlayer")->isHidden());
     QCOMPARE(lesson.player("AudioPlayer")->fileName(), QString("S1.MP3"));
     QVERIFY(!lesson.playing("AudioPlayer"));
+    QVERIFY(lesson.boxes.shown.empty());
+    QCOMPARE(lesson.end.calls, 0);
 }
 
 void TestLesson::checkReportsTheScore_data()
@@ -175,8 +293,7 @@ void TestLesson::fullScoreChangesTheWindowOnlyAfterItsBox()
     QCOMPARE(lesson.boxes.titles(), QStringList{"Checking Work"});
     QVERIFY(lesson.boxes.shown[0].text.startsWith("You've answered all the questions correctly."));
     QVERIFY(!lesson.button("CheckWork")->isEnabled() && !lesson.get("CheckWork")->isHidden());
-    QVERIFY(lesson.prompt() != prompt);
-    QVERIFY(!lesson.get("ScriptBox")->isHidden());
+    QVERIFY(lesson.prompt() != prompt && !lesson.get("ScriptBox")->isHidden());
 }
 
 void TestLesson::returnEmptiesKeysAndAnswers()
@@ -206,18 +323,6 @@ void TestLesson::returnEmptiesKeysAndAnswers()
     QCOMPARE(lesson.option("PregUnoA")->tag(), QString("*"));
     QCOMPARE(lesson.window->heardCount(), 0);
     QVERIFY(lesson.get("PreguntaUno")->isHidden());
-}
-
-void TestLesson::leavingDuringAHearingEndsIt()
-{
-    Lesson lesson;
-    lesson.folder.writeAudio("S1.MP3", 400000);
-    lesson.open("CuentoUno");
-    lesson.button("Escuchar")->click();
-    QVERIFY(lesson.timer()->isActive() && lesson.playing("SimplePlayer"));
-    lesson.window->CambioCuento_Click();
-    QVERIFY(!lesson.timer()->isActive() && !lesson.playing("SimplePlayer"));
-    QVERIFY(lesson.listeningButtonsEnabled());
 }
 
 QTEST_MAIN(TestLesson)

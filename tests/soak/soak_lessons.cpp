@@ -8,21 +8,15 @@
 //   --fake        a fake media engine instead of the real player
 // Exit status 0 when every lesson went as it should and memory after the
 // last lesson is within 5 MiB of memory after the baseline lesson.
-#include "fake_media_backend.h"
-#include "lesson_test_support.h"
-#include "media_player_widget.h"
-#include "newsbase.h"
-#include "option_button.h"
+#include "lesson_window_fixture.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPushButton>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <memory>
+#include <stdexcept>
 
 using namespace vantrel;
 using namespace vantrel::test;
@@ -30,10 +24,6 @@ using namespace vantrel::test;
 namespace {
 
 constexpr qint64 kAllowedGrowthKiB = 5 * 1024;
-const char *const kStoryOptions[] = {"CuentoUno", "CuentoDos", "CuentoTres", "CuentoCuatro",
-                                     "CuentoCinco", "CuentoSeis", "CuentoSiete", "CuentoOcho",
-                                     "CuentoNueve", "CuentoDiez", "CuentoOnce", "CuentoDoce"};
-const char *const kCorrect[] = {"PregUnoA", "PregDosB", "PregTresC"};
 
 // Resident memory of this process in KiB, as the kernel counts it.
 qint64 residentKiB()
@@ -50,20 +40,14 @@ qint64 residentKiB()
 
 // Silent MPEG-1 Layer III frames at 32 kbit/s, 44.1 kHz, mono: 104 bytes
 // and 26 ms each, so a hearing timed by size / 4 ends with the sound.
-QByteArray silentMp3(int frames)
+std::string silentMp3(int frames)
 {
-    QByteArray frame(104, '\0');
-    frame[0] = char(0xFF);
-    frame[1] = char(0xFB);
-    frame[2] = char(0x10);
-    frame[3] = char(0xC0);
-    return frame.repeated(frames);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    std::string frame(104, '\0');
+    frame.replace(0, 4, "\xFF\xFB\x10\xC0");
+    std::string bytes;
+    while (frames-- > 0)
+        bytes += frame;
+    return bytes;
 }
 
 // The player reports what it cannot play as a warning; count those, so a
@@ -78,72 +62,55 @@ void countPlayerErrors(QtMsgType type, const QMessageLogContext &context, const 
     g_defaultHandler(type, context, message);
 }
 
-struct Failure {
-    QString what;
-};
+StoryFile twelveStories()
+{
+    StoryFile stories;
+    for (int slot = 1; slot <= 12; ++slot)
+        stories.story(slot, "S" + std::to_string(slot), "Story " + std::to_string(slot), "ABC");
+    return stories;
+}
 
-class Soak {
-public:
-    Soak(const QString &folder, bool fake)
+void require(bool ok, const QString &what)
+{
+    if (!ok)
+        throw std::runtime_error(what.toStdString());
+}
+
+struct Soak : LessonWindow {
+    explicit Soak(bool fake) : LessonWindow(twelveStories(), fake ? Sound::Fake : Sound::Real)
     {
-        const QString vtl = folder + QStringLiteral("/vtl.txt");
-        StoryFile stories;
         for (int slot = 1; slot <= 12; ++slot)
-            stories.story(slot, "S" + std::to_string(slot), "Story " + std::to_string(slot), "ABC");
-        const std::string bytes = stories.bytes();
-        if (!writeFile(vtl, QByteArray::fromStdString(bytes)))
-            throw Failure{QStringLiteral("cannot write ") + vtl};
-        for (int slot = 1; slot <= 12; ++slot)
-            if (!writeFile(folder + QStringLiteral("/S%1.MP3").arg(slot), silentMp3(2 + slot % 3)))
-                throw Failure{QStringLiteral("cannot write the sound files")};
-
-        MediaPlayerWidget::BackendFactory factory;
-        if (fake)
-            factory = [] { return std::make_unique<FakeMediaBackend>(); };
-        m_window = std::make_unique<NewsBase>(m_boxes, m_end, factory);
-        m_window->Form_Load();
-        m_window->show();
-        if (m_end.calls != 0)
-            throw Failure{QStringLiteral("the story file was refused: ") + m_end.lastDiagnostic};
+            folder.write(QStringLiteral("S%1.MP3").arg(slot), silentMp3(2 + slot % 3));
+        window->Form_Load();
+        window->show();
+        require(end.calls == 0, "the story file was refused: " + end.lastDiagnostic);
+        options = get("SelectNews")->findChildren<OptionButton *>();
+        require(options.size() == 12, "not twelve story options");
     }
 
     void lesson(int number)
     {
-        const char *slot = kStoryOptions[(number - 1) % 12];
-        find<OptionButton>(slot)->click();
-        find<QPushButton>("StoryChosen")->click();
+        options[(number - 1) % 12]->click();
+        button("StoryChosen")->click();
         for (int hearing = 1; hearing <= 3; ++hearing) {
-            find<QPushButton>("Escuchar")->click();
-            if (!QTest::qWaitFor([&] { return m_window->heardCount() == hearing; }, 10000))
-                throw Failure{QStringLiteral("hearing %1 of lesson %2 never ended").arg(hearing).arg(number)};
+            button("Escuchar")->click();
+            require(QTest::qWaitFor([&] { return window->heardCount() == hearing; }, 10000),
+                    QStringLiteral("hearing %1 of lesson %2 never ended").arg(hearing).arg(number));
         }
-        for (const char *answer : kCorrect)
-            find<OptionButton>(answer)->click();
-        m_boxes.shown.clear();
-        find<QPushButton>("CheckWork")->click();
-        if (m_boxes.shown.size() != 1 || !m_boxes.shown[0].text.startsWith(QStringLiteral("You've answered all")))
-            throw Failure{QStringLiteral("lesson %1 did not score 3").arg(number)};
-        find<QPushButton>("CambioCuento")->click();
-        if (m_window->findChild<QWidget *>(QStringLiteral("SelectNews"))->isHidden())
-            throw Failure{QStringLiteral("lesson %1 did not return to the menu").arg(number)};
+        for (const char *answer : {"PregUnoA", "PregDosB", "PregTresC"})
+            option(answer)->click();
+        boxes.shown.clear();
+        button("CheckWork")->click();
+        require(boxes.shown.size() == 1 && boxes.shown[0].text.startsWith(QStringLiteral("You've answered all")),
+                QStringLiteral("lesson %1 did not score 3").arg(number));
+        button("CambioCuento")->click();
+        require(!get("SelectNews")->isHidden(), QStringLiteral("lesson %1 did not return to the menu").arg(number));
         // Let deferred deletions and the player's own events run, as the
         // event loop would while the student reads the menu.
         QTest::qWait(1);
     }
 
-private:
-    template<typename T>
-    T *find(const char *name) const
-    {
-        T *control = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!control)
-            throw Failure{QStringLiteral("no control ") + QString::fromLatin1(name)};
-        return control;
-    }
-
-    MessageBoxStub m_boxes;
-    ProgramEndStub m_end;
-    std::unique_ptr<NewsBase> m_window;
+    QList<OptionButton *> options;
 };
 
 } // namespace
@@ -168,10 +135,6 @@ int main(int argc, char *argv[])
         return 2;
     }
     const bool fake = parser.isSet(fakeOption);
-
-    QTemporaryDir folder;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
     std::printf("player: %s\n", fake ? "fake media engine" : "real GStreamer engine");
 
     qint64 atBaseline = -1;
@@ -179,7 +142,7 @@ int main(int argc, char *argv[])
     QElapsedTimer clock;
     clock.start();
     try {
-        Soak soak(folder.path(), fake);
+        Soak soak(fake);
         for (int number = 1; number <= lessons; ++number) {
             soak.lesson(number);
             if (number == baseline)
@@ -190,12 +153,10 @@ int main(int argc, char *argv[])
             std::fflush(stdout);
         }
         atEnd = residentKiB();
-    } catch (const Failure &failure) {
-        std::fprintf(stderr, "soak_lessons: %s\n", qPrintable(failure.what));
-        QDir::setCurrent(previous);
+    } catch (const std::exception &failure) {
+        std::fprintf(stderr, "soak_lessons: %s\n", failure.what());
         return 1;
     }
-    QDir::setCurrent(previous);
 
     const qint64 growth = atEnd - atBaseline;
     std::printf("VmRSS after lesson %d: %lld KiB\n", baseline, atBaseline);
@@ -203,10 +164,7 @@ int main(int argc, char *argv[])
     std::printf("difference: %+lld KiB (allowed: %lld KiB)\n", growth, kAllowedGrowthKiB);
     std::printf("lessons: %d in %.1f s\n", lessons, clock.elapsed() / 1000.0);
     std::printf("player errors: %d\n", g_playerErrors);
-    if (atBaseline < 0 || atEnd < 0 || growth > kAllowedGrowthKiB) {
-        std::printf("verdict: FAIL\n");
-        return 1;
-    }
-    std::printf("verdict: ok\n");
-    return 0;
+    const bool ok = atBaseline >= 0 && atEnd >= 0 && growth <= kAllowedGrowthKiB;
+    std::printf("verdict: %s\n", ok ? "ok" : "FAIL");
+    return ok ? 0 : 1;
 }
