@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char *kAudioExtension = ".MP3";
-// The longest hearing is 65,535 ms; a larger file rounds to a longer one.
-constexpr std::uintmax_t kMaxAudioBytes = 262141;
 constexpr double kMaxDurationMismatch = 0.10;
 constexpr double kExpectedKbits = 32.0;
 constexpr std::size_t kShownNameLength = 40;
@@ -240,7 +238,7 @@ private:
             error(line, audio + " is only " + counted(size, "byte", "bytes") + ", so a hearing of it would last 0 ms");
             return;
         }
-        if (size > kMaxAudioBytes) {
+        if (size > kMaxHearingAudioBytes) {
             warning(line, audio + " is " + std::to_string(size) + " bytes, so a hearing lasts "
                               + seconds(static_cast<double>(delay))
                               + "; a hearing may last at most 65.5 s (262141 bytes)");

@@ -27,8 +27,6 @@ namespace {
 constexpr int kMade = 0;
 constexpr int kNotMade = 1;
 constexpr int kInterrupted = 130;
-// Vantrel's timer waits at most 65,535 ms; bigger files round to more.
-constexpr std::uintmax_t kMaxAudioBytes = 262141;
 constexpr double kMaxLengthMismatchMs = 50.0;
 
 constexpr const char *kHelp = R"(Usage: vantrel-make [--force] SOURCE OUTPUT
@@ -163,7 +161,7 @@ std::string soundProblem(const fs::path &mp3)
     if (ec || !scan)
         return "its converted sound came out empty";
     const auto hearing = static_cast<double>(hearingDelayMs(size));
-    if (size > kMaxAudioBytes)
+    if (size > kMaxHearingAudioBytes)
         return "it lasts " + seconds(hearing) + ", but a hearing can last at most 65.5 s; shorten it";
     if (std::abs(hearing - scan->durationMs) > kMaxLengthMismatchMs)
         return "its converted sound plays for " + seconds(scan->durationMs) + ", not the " + seconds(hearing)
