@@ -86,7 +86,7 @@ scope_of() {
     esac
 }
 # Slow tests run after the quick ones have passed.
-slow='^(e2e\.|lesson\.tst_hostile_audio|audio\.tst_real_playback)'
+slow='^(e2e\.|lesson\.tst_hostile_audio)'
 
 # The names ctest lists under "The following tests FAILED".
 failed_tests() {

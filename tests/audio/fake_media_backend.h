@@ -23,8 +23,11 @@ public:
     void setSource(const QUrl &url) override
     {
         calls << QStringLiteral("setSource ") + url.toString();
-        source = url;
-        rewind();
+        // As the real engine: an unchanged source stays loaded where it is.
+        if (url != source) {
+            source = url;
+            rewind();
+        }
     }
     void play() override { record(QStringLiteral("play"), State::Playing); }
     void pause() override { record(QStringLiteral("pause"), State::Paused); }
