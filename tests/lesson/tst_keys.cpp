@@ -40,51 +40,78 @@ class TestKeys : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstFocusIsExitAndEscLeaves();
-    void escOnAStoryOptionShowsOneClosingBox_data();
-    void escOnAStoryOptionShowsOneClosingBox();
+    void firstFocusIsExit();
+    void keyOnAControl_data();
+    void keyOnAControl();
     void enterOnAStoryOptionOpensTheSelectedStory();
-    void escInTheLessonReturnsOnce_data();
-    void escInTheLessonReturnsOnce();
-    void enterInTheLessonDoesNothingOfItsOwn();
-    void escOnAPlayerDoesNothing();
     void windowWithoutFocusHandlesEsc();
     void transcriptClickGivesUpTheFocus();
     void helpAndExitButtons();
     void closingTheWindowEndsWithoutTheBox();
 };
 
-void TestKeys::firstFocusIsExitAndEscLeaves()
+void TestKeys::firstFocusIsExit()
 {
     KeyWindow w;
     QTRY_COMPARE(QApplication::focusWidget(), w.get("Salida"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QCOMPARE(w.closingBoxes(), 1);
-    QCOMPARE(w.end.calls, 1);
-    QCOMPARE(w.end.lastStatus, 0);
-    QVERIFY(w.window->programEnded());
 }
 
-void TestKeys::escOnAStoryOptionShowsOneClosingBox_data()
+void TestKeys::keyOnAControl_data()
 {
+    QTest::addColumn<QString>("stage"); // menu, listening, or questions (one answer chosen)
     QTest::addColumn<QString>("control");
-    QTest::newRow("story option") << "CuentoSiete";
-    QTest::newRow("open button") << "StoryChosen";
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("outcome"); // closing box, menu, or nothing
+    for (const char *control : {"Salida", "CuentoSiete", "StoryChosen"})
+        QTest::addRow("Esc on %s", control) << "menu" << control << int(Qt::Key_Escape) << "closing box";
+    for (const char *control : {"Escuchar", "CambioCuento", "Ayuda"})
+        QTest::addRow("Esc on %s, listening", control) << "listening" << control << int(Qt::Key_Escape) << "menu";
+    for (const char *control : {"CambioCuento", "Ayuda", "CheckWork", "PregUnoA", "PregDosC", "PregTresB"})
+        QTest::addRow("Esc on %s", control) << "questions" << control << int(Qt::Key_Escape) << "menu";
+    QTest::newRow("Esc on the player") << "questions" << "AudioPlayer" << int(Qt::Key_Escape) << "nothing";
+    QTest::newRow("Enter on Escuchar") << "listening" << "Escuchar" << int(Qt::Key_Return) << "nothing";
+    for (const char *control : {"PregUnoB", "CheckWork", "ScriptBox", "CambioCuento"})
+        QTest::addRow("Enter on %s", control) << "questions" << control << int(Qt::Key_Return) << "nothing";
 }
 
-void TestKeys::escOnAStoryOptionShowsOneClosingBox()
+// Esc leaves the lesson once (it must not also reach the menu's Esc and end
+// the program); in the menu it ends the program, after which no key acts;
+// Enter in the lesson and Esc on a player do nothing of their own.
+void TestKeys::keyOnAControl()
 {
+    QFETCH(QString, stage);
     QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, outcome);
     KeyWindow w;
-    w.option("CuentoSiete")->click(); // enables the open button too
-    w.press(qPrintable(control), Qt::Key_Escape);
-    QCOMPARE(w.boxes.shown.size(), size_t(1));
-    QCOMPARE(w.closingBoxes(), 1);
-    QCOMPARE(w.end.calls, 1);
-    // Nothing runs after the end: a further key changes nothing.
-    QTest::keyClick(w.get(qPrintable(control)), Qt::Key_Return);
-    QVERIFY(w.onMenu());
-    QCOMPARE(w.boxes.shown.size(), size_t(1));
+    if (stage == "menu")
+        w.option("CuentoSiete")->click(); // enables the open button too
+    else if (stage == "listening")
+        w.open("CuentoUno");
+    else
+        w.toQuestions();
+    if (stage == "questions")
+        w.option("PregUnoA")->click();
+    const int heard = w.window->heardCount();
+    QWidget *target = w.get(qPrintable(control));
+    target = target->focusProxy() ? target->focusProxy() : target;
+    target->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(target, Qt::Key(key));
+
+    QCOMPARE(w.onMenu(), outcome != "nothing");
+    QCOMPARE(w.boxes.shown.size(), size_t(outcome == "closing box"));
+    QCOMPARE(w.closingBoxes(), int(outcome == "closing box"));
+    QCOMPARE(w.end.calls, int(outcome == "closing box"));
+    if (outcome == "closing box") {
+        QCOMPARE(w.end.lastStatus, 0);
+        QVERIFY(w.window->programEnded());
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(w.boxes.shown.size(), size_t(1));
+    } else if (outcome == "menu" && stage == "questions") {
+        QVERIFY(w.option("PregUnoA")->tag().isEmpty() && !w.option("PregUnoA")->isChecked());
+    } else if (outcome == "nothing") {
+        QCOMPARE(w.window->heardCount(), heard);
+    }
 }
 
 void TestKeys::enterOnAStoryOptionOpensTheSelectedStory()
@@ -102,58 +129,6 @@ void TestKeys::enterOnAStoryOptionOpensTheSelectedStory()
     w.press("CuentoUno", Qt::Key_Enter);
     QVERIFY(!w.onMenu());
     QCOMPARE(w.window->storyBase(), 144);
-}
-
-void TestKeys::escInTheLessonReturnsOnce_data()
-{
-    QTest::addColumn<QString>("control");
-    for (const char *name : {"CambioCuento", "Ayuda", "CheckWork", "PregUnoA", "PregDosC", "PregTresB"})
-        QTest::newRow(name) << name;
-}
-
-void TestKeys::escInTheLessonReturnsOnce()
-{
-    QFETCH(QString, control);
-    KeyWindow w;
-    w.toQuestions();
-    w.option("PregUnoA")->click();
-    w.press(qPrintable(control), Qt::Key_Escape);
-    QVERIFY(w.onMenu());
-    QVERIFY(w.option("PregUnoA")->tag().isEmpty() && !w.option("PregUnoA")->isChecked());
-    // The same key must not also reach the menu's Esc and end the program.
-    QCOMPARE(w.closingBoxes(), 0);
-    QCOMPARE(w.end.calls, 0);
-}
-
-void TestKeys::enterInTheLessonDoesNothingOfItsOwn()
-{
-    KeyWindow w;
-    w.toQuestions();
-    for (const char *control : {"PregUnoB", "CheckWork", "ScriptBox", "CambioCuento"}) {
-        w.press(control, Qt::Key_Return);
-        QVERIFY2(!w.onMenu(), control);
-    }
-    QVERIFY(w.boxes.shown.empty());
-    QCOMPARE(w.window->heardCount(), 3);
-    // Escuchar, before the questions, likewise.
-    w.button("CambioCuento")->click();
-    w.open("CuentoUno");
-    w.press("Escuchar", Qt::Key_Return);
-    QVERIFY(!w.onMenu());
-    w.press("Escuchar", Qt::Key_Escape);
-    QVERIFY(w.onMenu());
-}
-
-void TestKeys::escOnAPlayerDoesNothing()
-{
-    KeyWindow w;
-    w.toQuestions();
-    QWidget *player = w.get("AudioPlayer");
-    QWidget *focused = player->focusProxy() ? player->focusProxy() : player;
-    focused->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(focused, Qt::Key_Escape);
-    QVERIFY(!w.onMenu());
-    QVERIFY(w.boxes.shown.empty());
 }
 
 void TestKeys::windowWithoutFocusHandlesEsc()
