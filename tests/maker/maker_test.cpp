@@ -4,10 +4,8 @@
 #include "../support/story_folder.h"
 #include "checker.h"
 #include "hearing.h"
-#include "library_layout.h"
 #include "story_file.h"
 #include "story_lines.h"
-#include "story_source.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
@@ -211,7 +209,7 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
     makeRecording(src / "one.wav", "wavenc", 1.5);
     makeRecording(src / "two.ogg", "vorbisenc ! oggmux", 2.0);
     makeRecording(src / "three.mp3", "lamemp3enc target=bitrate bitrate=128 cbr=true", 2.5);
-    story(validStory("One", "one.wav"), "1.story");
+    story("\xEF\xBB\xBF" + validStory("One", "one.wav"), "1.story");  // a byte-order mark is no text
     story(validStory("Two", "two.ogg"), "2.story");
     story(validStory("Three", "three.mp3"), "3.story");
 
@@ -225,7 +223,16 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
         const auto hearing = static_cast<double>(vantrel::hearingDelayMs(fs::file_size(dir / "out" / name)));
         EXPECT_NEAR(decodedMs(dir / "out" / name), hearing, 50.0) << name;
     }
-    EXPECT_EQ(vantrel::title(*vantrel::loadStoryFile(dir / "out" / "vtl.txt").lines, 3), "Three");
+    // Each story in its slot: transcript lines joined by single spaces, typographic
+    // marks in Windows-1252, and only the right answer keyed.
+    const vantrel::StoryLines lines = *vantrel::loadStoryFile(dir / "out" / "vtl.txt").lines;
+    EXPECT_EQ(lines.line(1), "STORY01");
+    EXPECT_EQ(lines.line(3),
+              "Heavy rain has slowed the harvest \x97 the \x93pickers\x94 can\x92t work. Farmers are waiting.");
+    EXPECT_EQ(lines.line(18), "What do they hope for?");
+    EXPECT_EQ(lines.line(6) + "|" + lines.line(8) + "|" + lines.line(10), "|*|");
+    EXPECT_EQ(vantrel::title(lines, 3), "Three");
+    EXPECT_FALSE(vantrel::isPresent(lines, 4));
 
     // Made again with --force, the first library is kept whole beside it.
     const auto first = snapshot(dir / "out");
@@ -250,30 +257,6 @@ TEST_F(MakerTest, refusedBuildLeavesTheOldLibrary)
     EXPECT_EQ(runMake(dir, "--force src out").status, 1);
     EXPECT_EQ(snapshot(dir / "out"), before);
     EXPECT_EQ(entries(), 2u);  // src and out
-}
-
-// Transcript lines are joined with single spaces, typographic marks become
-// their Windows-1252 bytes, and each story lands in its slot of a file
-// Vantrel accepts.
-TEST(StorySource, readsTheTeachersFormatAndLaysStoriesIntoSlots)
-{
-    const vantrel::ParsedStory parsed = vantrel::parseStorySource("\xEF\xBB\xBF" + validStory("Rain", "a.wav"));
-    ASSERT_TRUE(parsed.errors.empty()) << parsed.errors.front().message;
-    const vantrel::StorySource &story = parsed.story;
-    EXPECT_EQ(story.transcript.bytes,
-              "Heavy rain has slowed the harvest \x97 the \x93pickers\x94 can\x92t work. Farmers are waiting.");
-    EXPECT_EQ(story.questions[2].text.bytes, "What do they hope for?");
-    EXPECT_TRUE(story.questions[1].answers[2].correct);
-    EXPECT_FALSE(story.questions[1].answers[0].correct);
-
-    const vantrel::LaidOutLibrary library = vantrel::layOutLibrary({story, story});
-    EXPECT_GE(library.bytes.size(), vantrel::kMinStoryFileSize);
-    EXPECT_LE(library.bytes.size(), vantrel::kMaxStoryFileSize);
-    const vantrel::StoryLines lines = vantrel::StoryLines::parse(library.bytes);
-    EXPECT_EQ(lines.line(25), vantrel::audioNameOf(2));
-    EXPECT_EQ(vantrel::title(lines, 2), "Rain");
-    EXPECT_TRUE(vantrel::isCorrectKey(lines.line(24 + 8)));  // the right answer of question 1
-    EXPECT_FALSE(vantrel::isPresent(lines, 3));
 }
 
 } // namespace
