@@ -7,6 +7,7 @@
 
 using namespace checker_test;
 using namespace std::string_literals;
+using vantrel::test::snapshot;
 using vantrel::test::StoryDir;
 
 namespace {
@@ -189,15 +190,6 @@ const BrokenLibrary kBrokenLibraries[] = {
 void PrintTo(const BrokenLibrary &library, std::ostream *os)
 {
     *os << library.name;
-}
-
-// Every file of the folder with its contents, to prove the check wrote nothing.
-std::map<fs::path, std::string> snapshot(const fs::path &dir)
-{
-    std::map<fs::path, std::string> files;
-    for (const auto &entry : fs::recursive_directory_iterator(dir))
-        files[entry.path()] = entry.is_regular_file() ? readFile(entry.path()) : std::string();
-    return files;
 }
 
 class BrokenLibraries : public testing::TestWithParam<BrokenLibrary> {};

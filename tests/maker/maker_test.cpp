@@ -15,6 +15,7 @@
 
 namespace fs = std::filesystem;
 using vantrel::test::readFile;
+using vantrel::test::snapshot;
 
 namespace {
 
@@ -101,15 +102,6 @@ double decodedMs(const fs::path &file)
     runPipeline("filesrc location=\"" + file.string() + "\" ! decodebin ! audioconvert ! "
                 "audio/x-raw,format=S16LE,channels=1 ! identity name=counter ! fakesink", &samples, &rate);
     return rate > 0 ? 1000.0 * static_cast<double>(samples) / rate : -1;
-}
-
-// Every file below `folder` with its bytes.
-std::map<std::string, std::string> snapshot(const fs::path &folder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto &entry : fs::recursive_directory_iterator(folder))
-        files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
-    return files;
 }
 
 // A fresh folder per test; the stories go into src/.

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,27 @@
 #include <string>
 
 namespace vantrel::test {
+
+// One kind of Layer III frame: its 4 header bytes and its length.
+struct FrameKind {
+    std::array<unsigned char, 4> header;
+    std::size_t length;
+};
+
+// Exactly 4 bytes a millisecond, as a hearing is timed: 96-byte frames of 24 ms.
+inline constexpr FrameKind kMpeg1At48k{{0xFF, 0xFB, 0x14, 0xC0}, 96};
+
+// Frames of the given kind with zeros after each header.
+inline std::string frames(const FrameKind &kind, int count)
+{
+    std::string frame(kind.length, '\0');
+    for (std::size_t i = 0; i < 4; ++i)
+        frame[i] = static_cast<char>(kind.header[i]);
+    std::string out;
+    for (int i = 0; i < count; ++i)
+        out += frame;
+    return out;
+}
 
 // A story file whose lines 1 to 288 are given by number (the rest empty),
 // padded after line 288 into the accepted size window.
@@ -114,6 +136,16 @@ inline std::string readFile(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every file below `folder` with its bytes, to prove what a run left alone.
+inline std::map<std::string, std::string> snapshot(const std::filesystem::path &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder))
+        files[std::filesystem::relative(entry.path(), folder).string()]
+            = entry.is_regular_file() ? readFile(entry.path()) : "";
+    return files;
 }
 
 } // namespace vantrel::test
