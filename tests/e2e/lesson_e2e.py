@@ -292,8 +292,8 @@ class Lesson:
                 self.xdotool("key", "Up", "Return")
                 self.wait_for(rate, lambda app: speed.name == rate and not has(speed, STATE_EXPANDED))
             self.click(play)
-            self.wait_for("the full player to play", lambda app: play.name == "Pause")
-            self.wait_for("the full player to reach the end", lambda app: play.name == "Play")
+            self.wait_for("the full player to play at " + rate, lambda app: play.name == "Pause")
+            self.wait_for("its end at " + rate, lambda app: play.name == "Play")
             time.sleep(0.4)  # quiet between plays
         # Three hearings and two plays, each whole; the one at 0.75x as much longer, at the same pitch.
         runs = stretches(self.recording)
