@@ -132,10 +132,9 @@ class Lesson:
     """The sound server, its recorder and the program; the lesson step by step, with what must be at each."""
 
     def __init__(self, work):
-        self.work, self.procs, self.recording = work, [], work / "heard.raw"
+        self.work, self.procs, self.recording, self.sound = work, [], work / "heard.raw", "unix:%s/runtime/pa" % work
         # Private runtime and cache folders keep the accessibility bus and the sound server apart.
         (work / "runtime").mkdir(0o700)
-        self.sound = "unix:%s/runtime/native" % work
         self.env = {k: v for k, v in os.environ.items() if k not in (
             "WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "AT_SPI_BUS_ADDRESS")}
         self.env.update(XDG_RUNTIME_DIR=str(work / "runtime"), XDG_CACHE_HOME=str(work / "cache"), HOME=str(work),
@@ -197,8 +196,7 @@ class Lesson:
         """Polls probe(app) until it returns something true; fails after TIMEOUT."""
         deadline, error = time.monotonic() + TIMEOUT, ""
         while time.monotonic() < deadline:
-            expect(self.app.poll() is None, "the program ended (status %s) while waiting for %s", self.app.returncode,
-                   what)
+            expect(self.app.poll() is None, "the program ended (status %s) waiting for %s", self.app.returncode, what)
             try:
                 result = probe(self.application())
                 if result:
