@@ -8,7 +8,10 @@
 #   NAME_PATTERN  extended regular expressions; only patches whose name
 #                 matches one of them run (all patches when none is given)
 # Environment: VANTREL_MUTATE_DIR build folder (default build-mutate, Debug,
-#              no sanitizer); VANTREL_MUTATE_JOBS (default 2).
+#              no sanitizer); VANTREL_MUTATE_JOBS (default 2);
+#              VANTREL_MUTATE_ALL=1 runs every test in scope for each patch
+#              and names every test that catches it (slower; shows which
+#              tests are the only ones to catch a slip).
 # Exit status: 0 when every patch applied; 1 when a patch is stale (its text
 # is not found exactly once) or the clean tree does not build.
 set -uo pipefail
@@ -103,6 +106,10 @@ run_ctest() {
 # True when no test in scope fails; quick tests first, stopping at a failure.
 suite_passes() {
     local scope=$1 exclude=$2 slow_scope
+    if [ "${VANTREL_MUTATE_ALL:-0}" = 1 ]; then
+        run_ctest -j"$jobs" --timeout 120 -R "$scope" -E "$exclude" >"$work/ctest.log" 2>&1
+        return
+    fi
     run_ctest -j"$jobs" --stop-on-failure --timeout 120 -R "$scope" -E "$slow|$exclude" \
         >"$work/ctest.log" 2>&1 || return 1
     # The slow ones that are in scope, by name.
@@ -153,7 +160,11 @@ for dir in "$work"/patches/*; do
     elif suite_passes "$(scope_of "$file")" "$exclude"; then
         verdict="MISSED"; missed=$((missed + 1)); missed_names+=("$name")
     else
-        verdict="caught by $(failed_tests "$work/ctest.log" | head -n1)"
+        if [ "${VANTREL_MUTATE_ALL:-0}" = 1 ]; then
+            verdict="caught by $(failed_tests "$work/ctest.log" | paste -sd' ')"
+        else
+            verdict="caught by $(failed_tests "$work/ctest.log" | head -n1)"
+        fi
         caught=$((caught + 1))
     fi
     restore
