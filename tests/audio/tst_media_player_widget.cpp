@@ -70,187 +70,177 @@ class MediaPlayerWidgetTest : public QObject
     Q_OBJECT
 
 private slots:
-    void autoStartPlaysFromBeginningEveryTime();
-    void withoutAutoStartOnlyLoads();
-    void forwardsControlRequests_data();
-    void forwardsControlRequests();
-    void controlsShowBackendState();
-    void tabVisitsWhatIsShown_data();
-    void tabVisitsWhatIsShown();
-    void escapeAndEnterReachWindow_data();
-    void escapeAndEnterReachWindow();
-};
-
-void MediaPlayerWidgetTest::autoStartPlaysFromBeginningEveryTime()
-{
-    Window window(QSize(2, 2));
-    window.player->stop();
-    QCOMPARE(window.backendsMade, 0);
-
-    window.player->setFileName("story.MP3");
-    QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
-    window.fake->moveTo(2500);
-    window.player->setFileName("story.MP3");
-    QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
-    QCOMPARE(window.fake->position(), 0);
-    window.fake->finish();
-    window.player->setFileName("story.MP3");
-    QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
-    QCOMPARE(window.fake->calls.count("play"), 3);
-    QCOMPARE(window.backendsMade, 1);
-
-    window.player->stop();
-    QCOMPARE(window.fake->state(), MediaBackend::State::Stopped);
-}
-
-void MediaPlayerWidgetTest::withoutAutoStartOnlyLoads()
-{
-    Window window(QSize(145, 72), false);
-    window.player->setFileName("story.MP3");
-    QCOMPARE(window.fake->source.fileName(), "story.MP3");
-    QCOMPARE(window.fake->state(), MediaBackend::State::Stopped);
-
-    // Loading ahead plays nothing and names no file, even with AutoStart on.
-    Window autoStarting(QSize(2, 2), true);
-    autoStarting.player->preload("story.MP3");
-    QCOMPARE(autoStarting.fake->source.fileName(), "story.MP3");
-    QVERIFY(!autoStarting.fake->calls.contains("play"));
-    QVERIFY(autoStarting.player->fileName().isEmpty());
-    autoStarting.player->setFileName("story.MP3");
-    QCOMPARE(autoStarting.fake->calls.last(), "play");
-}
-
-void MediaPlayerWidgetTest::forwardsControlRequests_data()
-{
-    QTest::addColumn<bool>("playing");
-    QTest::addColumn<qint64>("position");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("call");
-
-    QTest::newRow("play") << false << qint64(0) << "playButton" << "play";
-    QTest::newRow("pause") << true << qint64(0) << "playButton" << "pause";
-    QTest::newRow("stop") << true << qint64(9000) << "stopButton" << "stop";
-    QTest::newRow("back 5 s") << true << qint64(12000) << "backButton" << "seek 7000";
-    QTest::newRow("back 5 s stops at 0") << true << qint64(3000) << "backButton" << "seek 0";
-    QTest::newRow("position") << true << qint64(10000) << "positionSlider" << "seek 15000";
-    QTest::newRow("volume") << true << qint64(0) << "volumeSlider" << "volume 0";
-    QTest::newRow("slower") << true << qint64(0) << "speedChoice" << "rate 0.75";
-}
-
-void MediaPlayerWidgetTest::forwardsControlRequests()
-{
-    QFETCH(bool, playing);
-    QFETCH(qint64, position);
-    QFETCH(QString, control);
-    QFETCH(QString, call);
-    Window window(QSize(145, 72), false);
-    window.show();
-    window.player->setFileName("story.MP3");
-    window.fake->loadDuration(30000);
-    if (playing)
-        window.fake->play();
-    window.fake->moveTo(position);
-
-    if (auto *button = window.findChild<QAbstractButton *>(control)) {
-        QTest::mouseClick(button, Qt::LeftButton);
-    } else if (auto *choice = window.findChild<QComboBox *>(control)) {
-        choice->setFocus();
-        QTest::keyClick(choice, Qt::Key_Up);
-    } else {
-        auto *slider = window.findChild<QSlider *>(control);
-        slider->triggerAction(control == "volumeSlider" ? QSlider::SliderToMinimum
-                                                        : QSlider::SliderPageStepAdd);
-    }
-
-    QCOMPARE(window.fake->calls.last(), call);
-}
-
-void MediaPlayerWidgetTest::controlsShowBackendState()
-{
-    Window window(QSize(145, 72), false);
-    window.show();
-    window.player->setFileName("story.MP3");
-    auto *play = window.findChild<QAbstractButton *>("playButton");
-
-    window.fake->loadDuration(605000);
-    window.fake->play();
-    window.fake->moveTo(65400);
-    QCOMPARE(window.findChild<QLabel *>("timeLabel")->text(), "1:05 / 10:05");
-    QCOMPARE(play->accessibleName(), "Pause");
-    // Showing where playing is must not be echoed back as a seek.
-    QVERIFY(window.fake->calls.filter("seek").isEmpty());
-
-    window.fake->finish();
-    QCOMPARE(play->accessibleName(), "Play");
-}
-
-void MediaPlayerWidgetTest::tabVisitsWhatIsShown_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<bool>("showControls");
-    QTest::addColumn<QStringList>("visited");
-
-    const QStringList controls{"Play", "Stop", "Back 5 seconds", "Speed", "Volume", "Position", "After"};
-    QTest::newRow("simple player") << QSize(2, 2) << true << QStringList{"Player", "After"};
-    QTest::newRow("audio player") << QSize(145, 72) << true << controls;
-    QTest::newRow("controls off") << QSize(145, 72) << false << QStringList{"Player", "After"};
-}
-
-void MediaPlayerWidgetTest::tabVisitsWhatIsShown()
-{
-    QFETCH(QSize, size);
-    QFETCH(bool, showControls);
-    QFETCH(QStringList, visited);
-    Window window(size);
-    window.player->setShowControls(showControls);
-    QVERIFY(window.showFocused());
-    // Hidden controls are out of reach of the mouse as well.
-    QCOMPARE(window.player->findChild<PlayerControls *>()->isVisible(), visited.size() > 2);
-
-    QStringList names;
-    for (int i = 0; i < 10 && names.value(names.size() - 1) != "After"; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget *focused = QApplication::focusWidget();
-        if (focused->parentWidget() != &window)
-            QCOMPARE(focused->toolTip(), focused->accessibleName());
-        names << focused->accessibleName();
-    }
-
-    QCOMPARE(names, visited);
-}
-
-void MediaPlayerWidgetTest::escapeAndEnterReachWindow_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QString>("focused");
-    QTest::addColumn<int>("key");
-
-    const std::pair<Qt::Key, const char *> keys[] = {
-            {Qt::Key_Escape, "Esc"}, {Qt::Key_Return, "Return"}, {Qt::Key_Enter, "Enter"}};
-    for (const auto &[key, name] : keys) {
-        QTest::addRow("simple player %s", name) << QSize(2, 2) << "" << int(key);
-        QTest::addRow("play button %s", name) << QSize(145, 72) << "playButton" << int(key);
-        QTest::addRow("position %s", name) << QSize(145, 72) << "positionSlider" << int(key);
-    }
-}
-
-void MediaPlayerWidgetTest::escapeAndEnterReachWindow()
-{
-    QFETCH(QSize, size);
-    QFETCH(QString, focused);
-    QFETCH(int, key);
-    Window window(size);
-    QVERIFY(window.showFocused());
-    QWidget *target = focused.isEmpty() ? window.player : window.findChild<QWidget *>(focused);
-    target->setFocus(Qt::TabFocusReason);
-    QCOMPARE(QApplication::focusWidget(), target);
-
-    QTest::keyClick(target, Qt::Key(key));
-
-    QCOMPARE(window.keys, QList<int>{key});
-    if (size == QSize(2, 2))
+    void autoStartPlaysFromBeginningEveryTime()
+    {
+        Window window(QSize(2, 2));
+        window.player->stop();
         QCOMPARE(window.backendsMade, 0);
-}
+
+        window.player->setFileName("story.MP3");
+        QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+        window.fake->moveTo(2500);
+        window.player->setFileName("story.MP3");
+        QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+        QCOMPARE(window.fake->position(), 0);
+        window.fake->finish();
+        window.player->setFileName("story.MP3");
+        QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+        QCOMPARE(window.fake->calls.count("play"), 3);
+        QCOMPARE(window.backendsMade, 1);
+
+        window.player->stop();
+        QCOMPARE(window.fake->state(), MediaBackend::State::Stopped);
+    }
+
+    void withoutAutoStartOnlyLoads()
+    {
+        Window window(QSize(145, 72), false);
+        window.player->setFileName("story.MP3");
+        QCOMPARE(window.fake->source.fileName(), "story.MP3");
+        QCOMPARE(window.fake->state(), MediaBackend::State::Stopped);
+
+        // Loading ahead plays nothing and names no file, even with AutoStart on.
+        Window autoStarting(QSize(2, 2), true);
+        autoStarting.player->preload("story.MP3");
+        QCOMPARE(autoStarting.fake->source.fileName(), "story.MP3");
+        QVERIFY(!autoStarting.fake->calls.contains("play"));
+        QVERIFY(autoStarting.player->fileName().isEmpty());
+        autoStarting.player->setFileName("story.MP3");
+        QCOMPARE(autoStarting.fake->calls.last(), "play");
+    }
+
+    void forwardsControlRequests_data()
+    {
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("call");
+
+        QTest::newRow("play") << false << qint64(0) << "playButton" << "play";
+        QTest::newRow("pause") << true << qint64(0) << "playButton" << "pause";
+        QTest::newRow("stop") << true << qint64(9000) << "stopButton" << "stop";
+        QTest::newRow("back 5 s") << true << qint64(12000) << "backButton" << "seek 7000";
+        QTest::newRow("back 5 s stops at 0") << true << qint64(3000) << "backButton" << "seek 0";
+        QTest::newRow("position") << true << qint64(10000) << "positionSlider" << "seek 15000";
+        QTest::newRow("volume") << true << qint64(0) << "volumeSlider" << "volume 0";
+        QTest::newRow("slower") << true << qint64(0) << "speedChoice" << "rate 0.75";
+    }
+
+    void forwardsControlRequests()
+    {
+        QFETCH(bool, playing);
+        QFETCH(qint64, position);
+        QFETCH(QString, control);
+        QFETCH(QString, call);
+        Window window(QSize(145, 72), false);
+        window.show();
+        window.player->setFileName("story.MP3");
+        window.fake->loadDuration(30000);
+        if (playing)
+            window.fake->play();
+        window.fake->moveTo(position);
+
+        if (auto *button = window.findChild<QAbstractButton *>(control)) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else if (auto *choice = window.findChild<QComboBox *>(control)) {
+            choice->setFocus();
+            QTest::keyClick(choice, Qt::Key_Up);
+        } else {
+            auto *slider = window.findChild<QSlider *>(control);
+            slider->triggerAction(control == "volumeSlider" ? QSlider::SliderToMinimum
+                                                            : QSlider::SliderPageStepAdd);
+        }
+
+        QCOMPARE(window.fake->calls.last(), call);
+    }
+
+    void controlsShowBackendState()
+    {
+        Window window(QSize(145, 72), false);
+        window.show();
+        window.player->setFileName("story.MP3");
+        auto *play = window.findChild<QAbstractButton *>("playButton");
+
+        window.fake->loadDuration(605000);
+        window.fake->play();
+        window.fake->moveTo(65400);
+        QCOMPARE(window.findChild<QLabel *>("timeLabel")->text(), "1:05 / 10:05");
+        QCOMPARE(play->accessibleName(), "Pause");
+        // Showing where playing is must not be echoed back as a seek.
+        QVERIFY(window.fake->calls.filter("seek").isEmpty());
+
+        window.fake->finish();
+        QCOMPARE(play->accessibleName(), "Play");
+    }
+
+    void tabVisitsWhatIsShown_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("showControls");
+        QTest::addColumn<QStringList>("visited");
+
+        const QStringList controls{"Play", "Stop", "Back 5 seconds", "Speed", "Volume", "Position", "After"};
+        QTest::newRow("simple player") << QSize(2, 2) << true << QStringList{"Player", "After"};
+        QTest::newRow("audio player") << QSize(145, 72) << true << controls;
+        QTest::newRow("controls off") << QSize(145, 72) << false << QStringList{"Player", "After"};
+    }
+
+    void tabVisitsWhatIsShown()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, showControls);
+        QFETCH(QStringList, visited);
+        Window window(size);
+        window.player->setShowControls(showControls);
+        QVERIFY(window.showFocused());
+        // Hidden controls are out of reach of the mouse as well.
+        QCOMPARE(window.player->findChild<PlayerControls *>()->isVisible(), visited.size() > 2);
+
+        QStringList names;
+        for (int i = 0; i < 10 && names.value(names.size() - 1) != "After"; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            if (focused->parentWidget() != &window)
+                QCOMPARE(focused->toolTip(), focused->accessibleName());
+            names << focused->accessibleName();
+        }
+
+        QCOMPARE(names, visited);
+    }
+
+    void escapeAndEnterReachWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+
+        const std::pair<Qt::Key, const char *> keys[] = {
+                {Qt::Key_Escape, "Esc"}, {Qt::Key_Return, "Return"}, {Qt::Key_Enter, "Enter"}};
+        for (const auto &[key, name] : keys) {
+            QTest::addRow("simple player %s", name) << QSize(2, 2) << "" << int(key);
+            QTest::addRow("play button %s", name) << QSize(145, 72) << "playButton" << int(key);
+            QTest::addRow("position %s", name) << QSize(145, 72) << "positionSlider" << int(key);
+        }
+    }
+
+    void escapeAndEnterReachWindow()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        Window window(size);
+        QVERIFY(window.showFocused());
+        QWidget *target = focused.isEmpty() ? window.player : window.findChild<QWidget *>(focused);
+        target->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), target);
+
+        QTest::keyClick(target, Qt::Key(key));
+
+        QCOMPARE(window.keys, QList<int>{key});
+        if (size == QSize(2, 2))
+            QCOMPARE(window.backendsMade, 0);
+    }
+};
 
 QTEST_MAIN(MediaPlayerWidgetTest)
 #include "tst_media_player_widget.moc"

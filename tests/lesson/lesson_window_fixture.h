@@ -27,25 +27,15 @@ namespace vantrel::test {
 // box would be open (the real box runs its own event loop).
 class MessageBoxStub : public MessageBoxInterface {
 public:
-    struct Shown {
-        QString title;
-        QString text;
-    };
     void show(QWidget *, const QString &title, const QString &text) override
     {
-        shown.push_back({title, text});
+        titles << title;
+        texts << text;
         if (onShow)
-            onShow(shown.back());
+            onShow();
     }
-    QStringList titles() const
-    {
-        QStringList result;
-        for (const Shown &box : shown)
-            result << box.title;
-        return result;
-    }
-    std::vector<Shown> shown;
-    std::function<void(const Shown &)> onShow;
+    QStringList titles, texts;
+    std::function<void()> onShow;
 };
 
 class ProgramEndStub : public ProgramEndInterface {
@@ -86,7 +76,8 @@ struct LessonWindow {
     {
         window->Form_Load();
         window->show();
-        boxes.shown.clear();
+        boxes.titles.clear();
+        boxes.texts.clear();
     }
 
     template<typename T = QWidget>

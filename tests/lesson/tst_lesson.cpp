@@ -47,7 +47,7 @@ struct Lesson : LessonWindow {
         QTest::keyClick(target, key);
     }
     bool onMenu() const { return !get("SelectNews")->isHidden(); }
-    int closingBoxes() const { return int(boxes.titles().count("Vantrel")); }
+    int closingBoxes() const { return int(boxes.titles.count("Vantrel")); }
     bool listeningButtonsEnabled() const
     {
         return button("Escuchar")->isEnabled() && button("CambioCuento")->isEnabled() && button("Ayuda")->isEnabled();
@@ -60,437 +60,417 @@ class TestLesson : public QObject {
     Q_OBJECT
 
 private slots:
-    void storyFile_data();
-    void storyFile();
-    void menuOffersEachPresentSlot_data();
-    void menuOffersEachPresentSlot();
-    void clickOrOwnDropOnMenuEnablesOpening();
-    void setUpCopiesTheChosenBlock();
-    void threeHearingsOpenTheQuestions_data();
-    void threeHearingsOpenTheQuestions();
-    void checkReportsTheScore_data();
-    void checkReportsTheScore();
-    void fullScoreChangesTheWindowOnlyAfterItsBox();
-    void returnEmptiesKeysAndAnswers();
-    void keyOnAControl_data();
-    void keyOnAControl();
-    void enterOnAStoryOptionOpensTheSelectedStory();
-    void windowWithoutFocusHandlesEsc();
-    void transcriptClickGivesUpTheFocus();
-    void helpAndExitButtons();
-    void closingTheWindowEndsWithoutTheBox();
-};
-
-void TestLesson::storyFile_data()
-{
-    QTest::addColumn<int>("size"); // -1: no file, -2: a folder of that name
-    QTest::addColumn<QString>("diagnostic"); // empty: accepted
-    QTest::addColumn<bool>("boxShown");
-    // The size window's edges are the story library's to test.
-    QTest::newRow("8859 bytes") << 8859 << "8859 bytes long; it must be 8860 to 8868 bytes" << false;
-    QTest::newRow("8868 bytes") << 8868 << "" << true;
-    QTest::newRow("missing") << -1 << "cannot read the story file \"vtl.txt\"" << true;
-    QTest::newRow("folder") << -2 << "cannot read the story file \"vtl.txt\"" << true;
-}
-
-void TestLesson::storyFile()
-{
-    QFETCH(int, size);
-    QFETCH(QString, diagnostic);
-    QFETCH(bool, boxShown);
-    StoryFolder folder;
-    if (size == -2)
-        QVERIFY(QDir(folder.path("")).mkdir("vtl.txt"));
-    else if (size >= 0)
-        folder.write("vtl.txt", StoryFile().story(1, "A", "One").bytes(size_t(size)));
-    MessageBoxStub boxes;
-    ProgramEndStub end;
-    NewsBase window(boxes, end);
-    // The menu is filled only after the box is dismissed.
-    boxes.onShow = [&](const MessageBoxStub::Shown &) { QVERIFY(window.findChild<QWidget *>("SelectNews")->isHidden()); };
-    window.Form_Load();
-
-    QCOMPARE(boxes.shown.size(), size_t(boxShown));
-    QCOMPARE(window.findChild<QWidget *>("SelectNews")->isHidden(), !diagnostic.isEmpty());
-    QCOMPARE(end.calls, int(!diagnostic.isEmpty()));
-    if (diagnostic.isEmpty()) {
-        QCOMPARE(boxes.shown[0].title, QString("Vantrel 5.75"));
-        QVERIFY(!boxes.shown[0].text.contains('\n')); // paragraphs end in CR alone
-        return;
+    void storyFile_data()
+    {
+        QTest::addColumn<int>("size"); // -1: no file, -2: a folder of that name
+        QTest::addColumn<QString>("diagnostic"); // empty: accepted
+        QTest::addColumn<bool>("boxShown");
+        // The size window's edges are the story library's to test.
+        QTest::newRow("8859 bytes") << 8859 << "8859 bytes long; it must be 8860 to 8868 bytes" << false;
+        QTest::newRow("8868 bytes") << 8868 << "" << true;
+        QTest::newRow("missing") << -1 << "cannot read the story file \"vtl.txt\"" << true;
+        QTest::newRow("folder") << -2 << "cannot read the story file \"vtl.txt\"" << true;
     }
-    QCOMPARE(end.lastStatus, 1);
-    QVERIFY2(end.lastDiagnostic.contains(diagnostic), qPrintable(end.lastDiagnostic));
-    // The box says what the error stream says, never the start-up text.
-    if (boxShown)
-        QCOMPARE(boxes.shown[0].text, end.lastDiagnostic);
-}
 
-void TestLesson::menuOffersEachPresentSlot_data()
-{
-    QTest::addColumn<QByteArray>("line1");
-    QTest::addColumn<QByteArray>("line2");
-    QTest::addColumn<QString>("caption"); // "unavailable": not enabled
-    QTest::newRow("named and titled") << QByteArray("S5") << QByteArray("Fifth story") << "Fifth story";
-    QTest::newRow("single space counts") << QByteArray(" ") << QByteArray("Spaced") << "Spaced";
-    QTest::newRow("empty title, present") << QByteArray("S5") << QByteArray() << "";
-    QTest::newRow("title without name") << QByteArray() << QByteArray("Orphan") << "unavailable";
-    QTest::newRow("ampersand is text") << QByteArray("S5") << QByteArray("Salt & pepper") << "Salt && pepper";
-    QTest::newRow("Windows-1252 bytes") << QByteArray("S5") << QByteArray("Caf\xe9 \x93news\x94 \x81")
-                                        << QString::fromUtf16(u"Caf\u00e9 \u201cnews\u201d \u0081");
-}
+    void storyFile()
+    {
+        QFETCH(int, size);
+        QFETCH(QString, diagnostic);
+        QFETCH(bool, boxShown);
+        StoryFolder folder;
+        if (size == -2)
+            QVERIFY(QDir(folder.path("")).mkdir("vtl.txt"));
+        else if (size >= 0)
+            folder.write("vtl.txt", StoryFile().story(1, "A", "One").bytes(size_t(size)));
+        MessageBoxStub boxes;
+        ProgramEndStub end;
+        NewsBase window(boxes, end);
+        // The menu is filled only after the box is dismissed.
+        boxes.onShow = [&] { QVERIFY(window.findChild<QWidget *>("SelectNews")->isHidden()); };
+        window.Form_Load();
 
-void TestLesson::menuOffersEachPresentSlot()
-{
-    QFETCH(QByteArray, line1);
-    QFETCH(QByteArray, line2);
-    QFETCH(QString, caption);
-    LessonWindow lesson(StoryFile().line(97, line1.toStdString()).line(98, line2.toStdString()));
-    lesson.start();
-    QVERIFY(!lesson.get("SelectNews")->isHidden() && !lesson.button("StoryChosen")->isEnabled());
-    const QList<OptionButton *> options = lesson.get("SelectNews")->findChildren<OptionButton *>();
-    QCOMPARE(options.size(), 12);
-    for (OptionButton *option : options) {
-        QCOMPARE(option->text(), option->objectName() == "CuentoCinco" ? caption : QString("unavailable"));
-        QCOMPARE(option->isEnabled(), option->text() != "unavailable");
+        QCOMPARE(boxes.titles.size(), qsizetype(boxShown));
+        QCOMPARE(window.findChild<QWidget *>("SelectNews")->isHidden(), !diagnostic.isEmpty());
+        QCOMPARE(end.calls, int(!diagnostic.isEmpty()));
+        if (diagnostic.isEmpty()) {
+            QCOMPARE(boxes.titles[0], QString("Vantrel 5.75"));
+            QVERIFY(!boxes.texts[0].contains('\n')); // paragraphs end in CR alone
+            return;
+        }
+        QCOMPARE(end.lastStatus, 1);
+        QVERIFY2(end.lastDiagnostic.contains(diagnostic), qPrintable(end.lastDiagnostic));
+        // The box says what the error stream says, never the start-up text.
+        if (boxShown)
+            QCOMPARE(boxes.texts[0], end.lastDiagnostic);
     }
-}
 
-void TestLesson::clickOrOwnDropOnMenuEnablesOpening()
-{
-    LessonWindow lesson(StoryFile().story(1, "A", "One").story(7, "G", "Seven"));
-    lesson.start();
-    QTest::mouseClick(lesson.option("CuentoSiete"), Qt::LeftButton);
-    QVERIFY(lesson.button("StoryChosen")->isEnabled());
-    lesson.option("CuentoUno")->click();
-    QVERIFY(lesson.option("CuentoUno")->isChecked() && !lesson.option("CuentoSiete")->isChecked());
-    // A story that is not there cannot be chosen.
-    QTest::mouseClick(lesson.option("CuentoDos"), Qt::LeftButton);
-    QVERIFY(!lesson.option("CuentoDos")->isChecked());
+    void menuOffersEachPresentSlot_data()
+    {
+        QTest::addColumn<QByteArray>("line1");
+        QTest::addColumn<QByteArray>("line2");
+        QTest::addColumn<QString>("caption"); // "unavailable": not enabled
+        QTest::newRow("named and titled") << QByteArray("S5") << QByteArray("Fifth story") << "Fifth story";
+        QTest::newRow("single space counts") << QByteArray(" ") << QByteArray("Spaced") << "Spaced";
+        QTest::newRow("empty title, present") << QByteArray("S5") << QByteArray() << "";
+        QTest::newRow("title without name") << QByteArray() << QByteArray("Orphan") << "unavailable";
+        QTest::newRow("ampersand is text") << QByteArray("S5") << QByteArray("Salt & pepper") << "Salt && pepper";
+        QTest::newRow("Windows-1252 bytes") << QByteArray("S5") << QByteArray("Caf\xe9 \x93news\x94 \x81")
+                                            << QString::fromUtf16(u"Caf\u00e9 \u201cnews\u201d \u0081");
+    }
 
-    // A drop from outside the window (a file from elsewhere) is refused.
-    lesson.button("StoryChosen")->setEnabled(false);
-    QMimeData data;
-    data.setText("outside");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    for (QEvent *event : std::initializer_list<QEvent *>{&enter, &drop})
-        QCoreApplication::sendEvent(lesson.get("SelectNews"), event);
-    QVERIFY(!enter.isAccepted() && !lesson.button("StoryChosen")->isEnabled());
-    lesson.window->SelectNews_DragDrop();
-    QVERIFY(lesson.button("StoryChosen")->isEnabled());
-}
-
-void TestLesson::setUpCopiesTheChosenBlock()
-{
-    Lesson lesson;
-    // Opened with nothing selected, the block is slot 1's at first and the last one's later.
-    lesson.window->StoryChosen_Click();
-    QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("First story"));
-    lesson.window->CambioCuento_Click();
-    lesson.open("CuentoSiete");
-    lesson.window->CambioCuento_Click();
-    lesson.window->StoryChosen_Click();
-    QCOMPARE(lesson.window->storyBase(), 144);
-    QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("L146"));
-    QCOMPARE(lesson.get<QPlainTextEdit>("ScriptBox")->toPlainText(), QString("L147"));
-    int line = 148;
-    for (int q = 0; q < 3; ++q) {
-        QCOMPARE(lesson.get<QGroupBox>(kQuestions[q])->title(), QString("L%1").arg(line++));
-        for (int a = 0; a < 3; ++a) {
-            OptionButton *answer = lesson.option(kAnswers[q * 3 + a]);
-            QCOMPARE(answer->text(), QString("L%1").arg(line++));
-            QCOMPARE(answer->tag(), QString("L%1").arg(line++));
+    void menuOffersEachPresentSlot()
+    {
+        QFETCH(QByteArray, line1);
+        QFETCH(QByteArray, line2);
+        QFETCH(QString, caption);
+        LessonWindow lesson(StoryFile().line(97, line1.toStdString()).line(98, line2.toStdString()));
+        lesson.start();
+        QVERIFY(!lesson.get("SelectNews")->isHidden() && !lesson.button("StoryChosen")->isEnabled());
+        const QList<OptionButton *> options = lesson.get("SelectNews")->findChildren<OptionButton *>();
+        QCOMPARE(options.size(), 12);
+        for (OptionButton *option : options) {
+            QCOMPARE(option->text(), option->objectName() == "CuentoCinco" ? caption : QString("unavailable"));
+            QCOMPARE(option->isEnabled(), option->text() != "unavailable");
         }
     }
-    QVERIFY(lesson.get("SelectNews")->isHidden());
-    QVERIFY(!lesson.option("CuentoSiete")->isChecked());
-    for (const char *shown : {"SimplePlayer", "Escuchar", "Escuche", "CambioCuento", "Ayuda", "StoryTitle"})
-        QVERIFY2(!lesson.get(shown)->isHidden(), shown);
-    for (const char *hidden : {"CheckWork", "ScriptBox", "AudioPlayer", "PreguntaUno", "PreguntaDos", "PreguntaTres"})
-        QVERIFY2(lesson.get(hidden)->isHidden(), hidden);
-    QVERIFY(!lesson.timer()->isActive() && !lesson.playing("SimplePlayer"));
-}
 
-void TestLesson::threeHearingsOpenTheQuestions_data()
-{
-    QTest::addColumn<qint64>("bytes");
-    QTest::addColumn<int>("interval");
-    QTest::newRow("40 bytes") << qint64(40) << 10;
-    QTest::newRow("3 bytes") << qint64(3) << 1;
-    // 0 to 2 bytes give a delay of 0, which must still end the hearing.
-    QTest::newRow("2 bytes") << qint64(2) << 0;
-    QTest::newRow("1 byte") << qint64(1) << 0;
-    QTest::newRow("0 bytes") << qint64(0) << 0;
-}
+    void clickOrOwnDropOnMenuEnablesOpening()
+    {
+        LessonWindow lesson(StoryFile().story(1, "A", "One").story(7, "G", "Seven"));
+        lesson.start();
+        QTest::mouseClick(lesson.option("CuentoSiete"), Qt::LeftButton);
+        QVERIFY(lesson.button("StoryChosen")->isEnabled());
+        lesson.option("CuentoUno")->click();
+        QVERIFY(lesson.option("CuentoUno")->isChecked() && !lesson.option("CuentoSiete")->isChecked());
+        // A story that is not there cannot be chosen.
+        QTest::mouseClick(lesson.option("CuentoDos"), Qt::LeftButton);
+        QVERIFY(!lesson.option("CuentoDos")->isChecked());
 
-void TestLesson::threeHearingsOpenTheQuestions()
-{
-    QFETCH(qint64, bytes);
-    QFETCH(int, interval);
-    Lesson lesson;
-    lesson.folder.writeAudio("S1.MP3", bytes);
-    lesson.open("CuentoUno");
-    const QString firstPrompt = lesson.prompt();
-    QStringList prompts;
-    for (int hearing = 1; hearing <= 3; ++hearing) {
-        lesson.button("Escuchar")->click();
-        QCOMPARE(lesson.player("SimplePlayer")->fileName(), QString("S1.MP3"));
-        QVERIFY(lesson.playing("SimplePlayer"));
-        QCOMPARE(lesson.timer()->interval(), interval);
-        // Not over inside the click: the student sees the buttons go grey.
-        QCOMPARE(lesson.window->heardCount(), hearing - 1);
-        QVERIFY(!lesson.button("Escuchar")->isEnabled() && !lesson.button("CambioCuento")->isEnabled()
-                && !lesson.button("Ayuda")->isEnabled());
-        QTRY_COMPARE(lesson.window->heardCount(), hearing);
-        QVERIFY(lesson.listeningButtonsEnabled());
-        QCOMPARE(lesson.get("CheckWork")->isHidden(), hearing < 3);
-        prompts << lesson.prompt();
+        // A drop from outside the window (a file from elsewhere) is refused.
+        lesson.button("StoryChosen")->setEnabled(false);
+        QMimeData data;
+        data.setText("outside");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QEvent *event : std::initializer_list<QEvent *>{&enter, &drop})
+            QCoreApplication::sendEvent(lesson.get("SelectNews"), event);
+        QVERIFY(!enter.isAccepted() && !lesson.button("StoryChosen")->isEnabled());
+        lesson.window->SelectNews_DragDrop();
+        QVERIFY(lesson.button("StoryChosen")->isEnabled());
     }
-    QCOMPARE(QSet<QString>(prompts.begin(), prompts.end()).size(), 3);
-    QVERIFY(!prompts.contains(firstPrompt));
-    for (const char *question : kQuestions)
-        QVERIFY(!lesson.get(question)->isHidden() && lesson.get(question)->isEnabled());
-    QVERIFY(lesson.button("CheckWork")->isEnabled());
-    QVERIFY(lesson.get("Escuchar")->isHidden() && lesson.get("SimplePlayer")->isHidden());
-    QVERIFY(!lesson.get("AudioPlayer")->isHidden());
-    QCOMPARE(lesson.player("AudioPlayer")->fileName(), QString("S1.MP3"));
-    QVERIFY(!lesson.playing("AudioPlayer"));
-    QVERIFY(lesson.boxes.shown.empty());
-    QCOMPARE(lesson.end.calls, 0);
-}
 
-void TestLesson::checkReportsTheScore_data()
-{
-    QTest::addColumn<QStringList>("selected");
-    QTest::addColumn<QStringList>("keys"); // replace the keys of answer A of each question
-    QTest::addColumn<QString>("word");
-    QTest::newRow("nothing selected") << QStringList{} << QStringList{} << "none";
-    QTest::newRow("all wrong") << QStringList{"PregUnoB", "PregDosA", "PregTresA"} << QStringList{} << "none";
-    QTest::newRow("one right, rest unanswered") << QStringList{"PregDosB"} << QStringList{} << "one";
-    QTest::newRow("two right") << QStringList{"PregUnoA", "PregDosB", "PregTresB"} << QStringList{} << "two";
-    QTest::newRow("near-miss keys") << QStringList{"PregUnoA", "PregDosA", "PregTresA"}
-                                    << QStringList{" *", "* ", "**"} << "none";
-}
-
-void TestLesson::checkReportsTheScore()
-{
-    QFETCH(QStringList, selected);
-    QFETCH(QStringList, keys);
-    QFETCH(QString, word);
-    StoryFile stories = lessonStories();
-    for (int q = 0; q < keys.size(); ++q)
-        stories.line(6 + 7 * q, keys[q].toStdString());
-    Lesson lesson(stories);
-    lesson.toQuestions();
-    for (const QString &name : selected)
-        lesson.option(qPrintable(name))->click();
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        lesson.button("CheckWork")->click();
-        QCOMPARE(lesson.boxes.titles(), QStringList(attempt, "Checking Work"));
-        QCOMPARE(lesson.boxes.shown.back().text, "You've answered " + word + " of the questions correctly.");
-        QVERIFY(lesson.button("CheckWork")->isEnabled() && lesson.get("ScriptBox")->isHidden());
-        for (const QString &name : selected)
-            QVERIFY(lesson.option(qPrintable(name))->isChecked());
-    }
-}
-
-void TestLesson::fullScoreChangesTheWindowOnlyAfterItsBox()
-{
-    Lesson lesson;
-    lesson.toQuestions();
-    for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
-        lesson.option(name)->click();
-    const QString prompt = lesson.prompt();
-    bool untouchedWhileOpen = false;
-    lesson.boxes.onShow = [&](const MessageBoxStub::Shown &) {
-        untouchedWhileOpen = lesson.button("CheckWork")->isEnabled() && lesson.get("ScriptBox")->isHidden()
-            && lesson.prompt() == prompt;
-    };
-    lesson.button("CheckWork")->click();
-    QVERIFY(untouchedWhileOpen);
-    QCOMPARE(lesson.boxes.titles(), QStringList{"Checking Work"});
-    QVERIFY(lesson.boxes.shown[0].text.startsWith("You've answered all the questions correctly."));
-    QVERIFY(!lesson.button("CheckWork")->isEnabled() && !lesson.get("CheckWork")->isHidden());
-    QVERIFY(lesson.prompt() != prompt && !lesson.get("ScriptBox")->isHidden());
-}
-
-void TestLesson::returnEmptiesKeysAndAnswers()
-{
-    Lesson lesson;
-    lesson.toQuestions();
-    lesson.option("PregUnoA")->click();
-    lesson.option("PregTresB")->click();
-    lesson.player("AudioPlayer")->backend()->play();
-    lesson.window->setWindowTitle("something else");
-    for (int leaving = 0; leaving < 2; ++leaving) {
-        lesson.button("CambioCuento")->click();
-        QVERIFY(!lesson.playing("AudioPlayer"));
-        for (const char *name : kAnswers)
-            QVERIFY2(lesson.option(name)->tag().isEmpty() && !lesson.option(name)->isChecked(), name);
-        QVERIFY(!lesson.get("SelectNews")->isHidden() && lesson.get("SelectNews")->isEnabled());
-        QVERIFY(!lesson.button("StoryChosen")->isEnabled());
-        for (const char *hidden : kLessonControls)
+    void setUpCopiesTheChosenBlock()
+    {
+        Lesson lesson;
+        // Opened with nothing selected, the block is slot 1's at first and the last one's later.
+        lesson.window->StoryChosen_Click();
+        QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("First story"));
+        lesson.window->CambioCuento_Click();
+        lesson.open("CuentoSiete");
+        lesson.window->CambioCuento_Click();
+        lesson.window->StoryChosen_Click();
+        QCOMPARE(lesson.window->storyBase(), 144);
+        QCOMPARE(lesson.get<QLabel>("StoryTitle")->text(), QString("L146"));
+        QCOMPARE(lesson.get<QPlainTextEdit>("ScriptBox")->toPlainText(), QString("L147"));
+        int line = 148;
+        for (int q = 0; q < 3; ++q) {
+            QCOMPARE(lesson.get<QGroupBox>(kQuestions[q])->title(), QString("L%1").arg(line++));
+            for (int a = 0; a < 3; ++a) {
+                OptionButton *answer = lesson.option(kAnswers[q * 3 + a]);
+                QCOMPARE(answer->text(), QString("L%1").arg(line++));
+                QCOMPARE(answer->tag(), QString("L%1").arg(line++));
+            }
+        }
+        QVERIFY(lesson.get("SelectNews")->isHidden());
+        QVERIFY(!lesson.option("CuentoSiete")->isChecked());
+        for (const char *shown : {"SimplePlayer", "Escuchar", "Escuche", "CambioCuento", "Ayuda", "StoryTitle"})
+            QVERIFY2(!lesson.get(shown)->isHidden(), shown);
+        for (const char *hidden : {"CheckWork", "ScriptBox", "AudioPlayer", "PreguntaUno", "PreguntaDos", "PreguntaTres"})
             QVERIFY2(lesson.get(hidden)->isHidden(), hidden);
-        QCOMPARE(lesson.window->windowTitle(), QString("Vantrel: Choose a Story"));
-        // A slot with a title but no sound name is offered from the first return on.
-        QCOMPARE(lesson.option("CuentoDos")->text(), QString("Title only"));
-        QVERIFY(lesson.option("CuentoDos")->isEnabled() && !lesson.option("CuentoTres")->isEnabled());
+        QVERIFY(!lesson.timer()->isActive() && !lesson.playing("SimplePlayer"));
     }
-    // Opening it again reloads the keys and starts listening over.
-    lesson.open("CuentoUno");
-    QCOMPARE(lesson.option("PregUnoA")->tag(), QString("*"));
-    QCOMPARE(lesson.window->heardCount(), 0);
-    QVERIFY(lesson.get("PreguntaUno")->isHidden());
-}
 
-void TestLesson::keyOnAControl_data()
-{
-    QTest::addColumn<QString>("stage"); // menu, listening, or questions (one answer chosen)
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("outcome"); // closing box, menu, or nothing
-    for (const char *control : {"Salida", "CuentoSiete", "StoryChosen"})
-        QTest::addRow("Esc on %s", control) << "menu" << control << int(Qt::Key_Escape) << "closing box";
-    for (const char *control : {"Escuchar", "CambioCuento", "Ayuda"})
-        QTest::addRow("Esc on %s, listening", control) << "listening" << control << int(Qt::Key_Escape) << "menu";
-    for (const char *control : {"CambioCuento", "Ayuda", "CheckWork", "PregUnoA", "PregDosC", "PregTresB"})
-        QTest::addRow("Esc on %s", control) << "questions" << control << int(Qt::Key_Escape) << "menu";
-    QTest::newRow("Esc on the player") << "questions" << "AudioPlayer" << int(Qt::Key_Escape) << "nothing";
-    QTest::newRow("Enter on Escuchar") << "listening" << "Escuchar" << int(Qt::Key_Return) << "nothing";
-    for (const char *control : {"PregUnoB", "CheckWork", "ScriptBox", "CambioCuento"})
-        QTest::addRow("Enter on %s", control) << "questions" << control << int(Qt::Key_Return) << "nothing";
-}
+    void threeHearingsOpenTheQuestions_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("40 bytes") << qint64(40) << 10;
+        QTest::newRow("3 bytes") << qint64(3) << 1;
+        // 0 to 2 bytes give a delay of 0, which must still end the hearing.
+        QTest::newRow("2 bytes") << qint64(2) << 0;
+        QTest::newRow("1 byte") << qint64(1) << 0;
+        QTest::newRow("0 bytes") << qint64(0) << 0;
+    }
 
-// Esc leaves the lesson once (it must not also reach the menu's Esc and end
-// the program); in the menu it ends the program, after which no key acts;
-// Enter in the lesson and Esc on a player do nothing of their own.
-void TestLesson::keyOnAControl()
-{
-    QFETCH(QString, stage);
-    QFETCH(QString, control);
-    QFETCH(int, key);
-    QFETCH(QString, outcome);
-    Lesson w;
-    if (stage == "menu")
-        w.option("CuentoSiete")->click(); // enables the open button too
-    else if (stage == "listening")
+    void threeHearingsOpenTheQuestions()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(int, interval);
+        Lesson lesson;
+        lesson.folder.writeAudio("S1.MP3", bytes);
+        lesson.open("CuentoUno");
+        const QString firstPrompt = lesson.prompt();
+        QStringList prompts;
+        for (int hearing = 1; hearing <= 3; ++hearing) {
+            lesson.button("Escuchar")->click();
+            QCOMPARE(lesson.player("SimplePlayer")->fileName(), QString("S1.MP3"));
+            QVERIFY(lesson.playing("SimplePlayer"));
+            QCOMPARE(lesson.timer()->interval(), interval);
+            // Not over inside the click: the student sees the buttons go grey.
+            QCOMPARE(lesson.window->heardCount(), hearing - 1);
+            QVERIFY(!lesson.button("Escuchar")->isEnabled() && !lesson.button("CambioCuento")->isEnabled()
+                    && !lesson.button("Ayuda")->isEnabled());
+            QTRY_COMPARE(lesson.window->heardCount(), hearing);
+            QVERIFY(lesson.listeningButtonsEnabled());
+            QCOMPARE(lesson.get("CheckWork")->isHidden(), hearing < 3);
+            prompts << lesson.prompt();
+        }
+        QCOMPARE(QSet<QString>(prompts.begin(), prompts.end()).size(), 3);
+        QVERIFY(!prompts.contains(firstPrompt));
+        for (const char *question : kQuestions)
+            QVERIFY(!lesson.get(question)->isHidden() && lesson.get(question)->isEnabled());
+        QVERIFY(lesson.button("CheckWork")->isEnabled());
+        QVERIFY(lesson.get("Escuchar")->isHidden() && lesson.get("SimplePlayer")->isHidden());
+        QVERIFY(!lesson.get("AudioPlayer")->isHidden());
+        QCOMPARE(lesson.player("AudioPlayer")->fileName(), QString("S1.MP3"));
+        QVERIFY(!lesson.playing("AudioPlayer"));
+        QVERIFY(lesson.boxes.titles.isEmpty());
+        QCOMPARE(lesson.end.calls, 0);
+    }
+
+    void checkReportsTheScore_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QStringList>("keys"); // replace the keys of answer A of each question
+        QTest::addColumn<QString>("word");
+        QTest::newRow("nothing selected") << QStringList{} << QStringList{} << "none";
+        QTest::newRow("all wrong") << QStringList{"PregUnoB", "PregDosA", "PregTresA"} << QStringList{} << "none";
+        QTest::newRow("one right, rest unanswered") << QStringList{"PregDosB"} << QStringList{} << "one";
+        QTest::newRow("two right") << QStringList{"PregUnoA", "PregDosB", "PregTresB"} << QStringList{} << "two";
+        QTest::newRow("near-miss keys") << QStringList{"PregUnoA", "PregDosA", "PregTresA"}
+                                        << QStringList{" *", "* ", "**"} << "none";
+    }
+
+    void checkReportsTheScore()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, word);
+        StoryFile stories = lessonStories();
+        for (int q = 0; q < keys.size(); ++q)
+            stories.line(6 + 7 * q, keys[q].toStdString());
+        Lesson lesson(stories);
+        lesson.toQuestions();
+        for (const QString &name : selected)
+            lesson.option(qPrintable(name))->click();
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            lesson.button("CheckWork")->click();
+            QCOMPARE(lesson.boxes.titles, QStringList(attempt, "Checking Work"));
+            QCOMPARE(lesson.boxes.texts.last(), "You've answered " + word + " of the questions correctly.");
+            QVERIFY(lesson.button("CheckWork")->isEnabled() && lesson.get("ScriptBox")->isHidden());
+            for (const QString &name : selected)
+                QVERIFY(lesson.option(qPrintable(name))->isChecked());
+        }
+    }
+
+    void fullScoreChangesTheWindowOnlyAfterItsBox()
+    {
+        Lesson lesson;
+        lesson.toQuestions();
+        for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
+            lesson.option(name)->click();
+        const QString prompt = lesson.prompt();
+        bool untouchedWhileOpen = false;
+        lesson.boxes.onShow = [&] {
+            untouchedWhileOpen = lesson.button("CheckWork")->isEnabled() && lesson.get("ScriptBox")->isHidden()
+                && lesson.prompt() == prompt;
+        };
+        lesson.button("CheckWork")->click();
+        QVERIFY(untouchedWhileOpen);
+        QCOMPARE(lesson.boxes.titles, QStringList{"Checking Work"});
+        QVERIFY(lesson.boxes.texts[0].startsWith("You've answered all the questions correctly."));
+        QVERIFY(!lesson.button("CheckWork")->isEnabled() && !lesson.get("CheckWork")->isHidden());
+        QVERIFY(lesson.prompt() != prompt && !lesson.get("ScriptBox")->isHidden());
+    }
+
+    void returnEmptiesKeysAndAnswers()
+    {
+        Lesson lesson;
+        lesson.toQuestions();
+        lesson.option("PregUnoA")->click();
+        lesson.option("PregTresB")->click();
+        lesson.player("AudioPlayer")->backend()->play();
+        lesson.window->setWindowTitle("something else");
+        for (int leaving = 0; leaving < 2; ++leaving) {
+            lesson.button("CambioCuento")->click();
+            QVERIFY(!lesson.playing("AudioPlayer"));
+            for (const char *name : kAnswers)
+                QVERIFY2(lesson.option(name)->tag().isEmpty() && !lesson.option(name)->isChecked(), name);
+            QVERIFY(!lesson.get("SelectNews")->isHidden() && lesson.get("SelectNews")->isEnabled());
+            QVERIFY(!lesson.button("StoryChosen")->isEnabled());
+            for (const char *hidden : kLessonControls)
+                QVERIFY2(lesson.get(hidden)->isHidden(), hidden);
+            QCOMPARE(lesson.window->windowTitle(), QString("Vantrel: Choose a Story"));
+            // A slot with a title but no sound name is offered from the first return on.
+            QCOMPARE(lesson.option("CuentoDos")->text(), QString("Title only"));
+            QVERIFY(lesson.option("CuentoDos")->isEnabled() && !lesson.option("CuentoTres")->isEnabled());
+        }
+        // Opening it again reloads the keys and starts listening over.
+        lesson.open("CuentoUno");
+        QCOMPARE(lesson.option("PregUnoA")->tag(), QString("*"));
+        QCOMPARE(lesson.window->heardCount(), 0);
+        QVERIFY(lesson.get("PreguntaUno")->isHidden());
+    }
+
+    void keyOnAControl_data()
+    {
+        QTest::addColumn<QString>("stage"); // menu, listening, or questions (one answer chosen)
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("outcome"); // closing box, menu, or nothing
+        for (const char *control : {"Salida", "CuentoSiete", "StoryChosen"})
+            QTest::addRow("Esc on %s", control) << "menu" << control << int(Qt::Key_Escape) << "closing box";
+        for (const char *control : {"Escuchar", "CambioCuento", "Ayuda"})
+            QTest::addRow("Esc on %s, listening", control) << "listening" << control << int(Qt::Key_Escape) << "menu";
+        for (const char *control : {"CambioCuento", "Ayuda", "CheckWork", "PregUnoA", "PregDosC", "PregTresB"})
+            QTest::addRow("Esc on %s", control) << "questions" << control << int(Qt::Key_Escape) << "menu";
+        QTest::newRow("Esc on the player") << "questions" << "AudioPlayer" << int(Qt::Key_Escape) << "nothing";
+        QTest::newRow("Enter on Escuchar") << "listening" << "Escuchar" << int(Qt::Key_Return) << "nothing";
+        for (const char *control : {"PregUnoB", "CheckWork", "ScriptBox", "CambioCuento"})
+            QTest::addRow("Enter on %s", control) << "questions" << control << int(Qt::Key_Return) << "nothing";
+    }
+
+    // Esc leaves the lesson once (it must not also reach the menu's Esc and end
+    // the program); in the menu it ends the program, after which no key acts;
+    // Enter in the lesson and Esc on a player do nothing of their own.
+    void keyOnAControl()
+    {
+        QFETCH(QString, stage);
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, outcome);
+        Lesson w;
+        if (stage == "menu")
+            w.option("CuentoSiete")->click(); // enables the open button too
+        else if (stage == "listening")
+            w.open("CuentoUno");
+        else
+            w.toQuestions();
+        if (stage == "questions")
+            w.option("PregUnoA")->click();
+        const int heard = w.window->heardCount();
+        QWidget *target = w.get(qPrintable(control));
+        target = target->focusProxy() ? target->focusProxy() : target;
+        if (control == "Salida") // where the focus starts
+            QTRY_COMPARE(QApplication::focusWidget(), target);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(key));
+
+        QCOMPARE(w.onMenu(), outcome != "nothing");
+        QCOMPARE(w.boxes.titles.size(), qsizetype(outcome == "closing box"));
+        QCOMPARE(w.closingBoxes(), int(outcome == "closing box"));
+        QCOMPARE(w.end.calls, int(outcome == "closing box"));
+        if (outcome == "closing box") {
+            QCOMPARE(w.end.lastStatus, 0);
+            QVERIFY(w.window->programEnded());
+            QTest::keyClick(target, Qt::Key_Return);
+            QCOMPARE(w.boxes.titles.size(), qsizetype(1));
+        } else if (outcome == "menu" && stage == "questions") {
+            QVERIFY(w.option("PregUnoA")->tag().isEmpty() && !w.option("PregUnoA")->isChecked());
+        } else if (outcome == "nothing") {
+            QCOMPARE(w.window->heardCount(), heard);
+        }
+    }
+
+    void enterOnAStoryOptionOpensTheSelectedStory()
+    {
+        Lesson w;
+        // Selected without a click, so the open button is still disabled.
+        w.option("CuentoSiete")->setChecked(true);
+        QVERIFY(!w.button("StoryChosen")->isEnabled());
+        w.press("CuentoSiete", Qt::Key_Return);
+        QVERIFY(!w.onMenu());
+        QCOMPARE(w.window->storyBase(), 144);
+        QVERIFY(w.boxes.titles.isEmpty());
+        // Back with nothing selected, Enter (keypad) opens the same block again.
+        w.button("CambioCuento")->click();
+        w.press("CuentoUno", Qt::Key_Enter);
+        QVERIFY(!w.onMenu());
+        QCOMPARE(w.window->storyBase(), 144);
+    }
+
+    void windowWithoutFocusHandlesEsc()
+    {
+        Lesson w;
+        auto noFocus = [&] {
+            if (QWidget *focused = w.window->focusWidget())
+                focused->clearFocus();
+        };
         w.open("CuentoUno");
-    else
-        w.toQuestions();
-    if (stage == "questions")
-        w.option("PregUnoA")->click();
-    const int heard = w.window->heardCount();
-    QWidget *target = w.get(qPrintable(control));
-    target = target->focusProxy() ? target->focusProxy() : target;
-    if (control == "Salida") // where the focus starts
-        QTRY_COMPARE(QApplication::focusWidget(), target);
-    target->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(target, Qt::Key(key));
+        noFocus();
+        QTest::keyClick(w.window.get(), Qt::Key_Escape);
+        QVERIFY(w.onMenu());
+        QCOMPARE(w.closingBoxes(), 0);
+        // A key a control handled reaches the window too, which must not handle it again.
+        w.open("CuentoUno");
+        noFocus();
+        QTest::keyClick(w.get("CambioCuento"), Qt::Key_Escape);
+        QVERIFY(w.onMenu());
+        QCOMPARE(w.closingBoxes(), 0);
 
-    QCOMPARE(w.onMenu(), outcome != "nothing");
-    QCOMPARE(w.boxes.shown.size(), size_t(outcome == "closing box"));
-    QCOMPARE(w.closingBoxes(), int(outcome == "closing box"));
-    QCOMPARE(w.end.calls, int(outcome == "closing box"));
-    if (outcome == "closing box") {
-        QCOMPARE(w.end.lastStatus, 0);
-        QVERIFY(w.window->programEnded());
-        QTest::keyClick(target, Qt::Key_Return);
-        QCOMPARE(w.boxes.shown.size(), size_t(1));
-    } else if (outcome == "menu" && stage == "questions") {
-        QVERIFY(w.option("PregUnoA")->tag().isEmpty() && !w.option("PregUnoA")->isChecked());
-    } else if (outcome == "nothing") {
-        QCOMPARE(w.window->heardCount(), heard);
+        noFocus();
+        QTest::keyClick(w.window.get(), Qt::Key_Return);
+        QCOMPARE(w.closingBoxes(), 0);
+        QTest::keyClick(w.window.get(), Qt::Key_Escape);
+        QCOMPARE(w.closingBoxes(), 1);
+        QCOMPARE(w.end.calls, 1);
     }
-}
 
-void TestLesson::enterOnAStoryOptionOpensTheSelectedStory()
-{
-    Lesson w;
-    // Selected without a click, so the open button is still disabled.
-    w.option("CuentoSiete")->setChecked(true);
-    QVERIFY(!w.button("StoryChosen")->isEnabled());
-    w.press("CuentoSiete", Qt::Key_Return);
-    QVERIFY(!w.onMenu());
-    QCOMPARE(w.window->storyBase(), 144);
-    QVERIFY(w.boxes.shown.empty());
-    // Back with nothing selected, Enter (keypad) opens the same block again.
-    w.button("CambioCuento")->click();
-    w.press("CuentoUno", Qt::Key_Enter);
-    QVERIFY(!w.onMenu());
-    QCOMPARE(w.window->storyBase(), 144);
-}
+    void transcriptClickGivesUpTheFocus()
+    {
+        Lesson w;
+        w.toQuestions();
+        for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
+            w.option(name)->click();
+        w.button("CheckWork")->click();
+        auto *script = w.get<QPlainTextEdit>("ScriptBox");
+        QVERIFY(!script->isHidden());
+        const QString text = script->toPlainText();
 
-void TestLesson::windowWithoutFocusHandlesEsc()
-{
-    Lesson w;
-    auto noFocus = [&] {
-        if (QWidget *focused = w.window->focusWidget())
-            focused->clearFocus();
-    };
-    w.open("CuentoUno");
-    noFocus();
-    QTest::keyClick(w.window.get(), Qt::Key_Escape);
-    QVERIFY(w.onMenu());
-    QCOMPARE(w.closingBoxes(), 0);
-    // A key a control handled reaches the window too, which must not handle it again.
-    w.open("CuentoUno");
-    noFocus();
-    QTest::keyClick(w.get("CambioCuento"), Qt::Key_Escape);
-    QVERIFY(w.onMenu());
-    QCOMPARE(w.closingBoxes(), 0);
+        QTest::mouseClick(script->viewport(), Qt::LeftButton);
+        QVERIFY(script->isEnabled() && !script->hasFocus());
+        QCOMPARE(script->toPlainText(), text);
 
-    noFocus();
-    QTest::keyClick(w.window.get(), Qt::Key_Return);
-    QCOMPARE(w.closingBoxes(), 0);
-    QTest::keyClick(w.window.get(), Qt::Key_Escape);
-    QCOMPARE(w.closingBoxes(), 1);
-    QCOMPARE(w.end.calls, 1);
-}
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(w.onMenu());
+        QCOMPARE(w.closingBoxes(), 0);
+    }
 
-void TestLesson::transcriptClickGivesUpTheFocus()
-{
-    Lesson w;
-    w.toQuestions();
-    for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
-        w.option(name)->click();
-    w.button("CheckWork")->click();
-    auto *script = w.get<QPlainTextEdit>("ScriptBox");
-    QVERIFY(!script->isHidden());
-    const QString text = script->toPlainText();
+    void helpAndExitButtons()
+    {
+        Lesson w;
+        w.open("CuentoUno");
+        // The focus left the hidden menu for a control on screen.
+        QVERIFY(QApplication::focusWidget()->isVisible());
+        w.button("Ayuda")->click();
+        QCOMPARE(w.boxes.titles, QStringList{"Help"});
+        QVERIFY(!w.onMenu());
+        w.button("CambioCuento")->click();
+        w.button("Salida")->click();
+        QCOMPARE(w.closingBoxes(), 1);
+        QCOMPARE(w.end.lastStatus, 0);
+    }
 
-    QTest::mouseClick(script->viewport(), Qt::LeftButton);
-    QVERIFY(script->isEnabled() && !script->hasFocus());
-    QCOMPARE(script->toPlainText(), text);
-
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QVERIFY(w.onMenu());
-    QCOMPARE(w.closingBoxes(), 0);
-}
-
-void TestLesson::helpAndExitButtons()
-{
-    Lesson w;
-    w.open("CuentoUno");
-    // The focus left the hidden menu for a control on screen.
-    QVERIFY(QApplication::focusWidget()->isVisible());
-    w.button("Ayuda")->click();
-    QCOMPARE(w.boxes.titles(), QStringList{"Help"});
-    QVERIFY(!w.onMenu());
-    w.button("CambioCuento")->click();
-    w.button("Salida")->click();
-    QCOMPARE(w.closingBoxes(), 1);
-    QCOMPARE(w.end.lastStatus, 0);
-}
-
-void TestLesson::closingTheWindowEndsWithoutTheBox()
-{
-    Lesson w;
-    w.toQuestions();
-    w.player("AudioPlayer")->backend()->play();
-    w.window->close();
-    QVERIFY(w.boxes.shown.empty());
-    QVERIFY(!w.playing("AudioPlayer"));
-}
+    void closingTheWindowEndsWithoutTheBox()
+    {
+        Lesson w;
+        w.toQuestions();
+        w.player("AudioPlayer")->backend()->play();
+        w.window->close();
+        QVERIFY(w.boxes.titles.isEmpty());
+        QVERIFY(!w.playing("AudioPlayer"));
+    }
+};
 
 QTEST_MAIN(TestLesson)
 #include "tst_lesson.moc"
