@@ -19,7 +19,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace vantrel::test {
 
