@@ -267,7 +267,7 @@ private slots:
         }
     }
 
-    void fullScoreChangesTheWindowOnlyAfterItsBox()
+    void fullScoreShowsTheTranscriptOnlyAfterItsBox()
     {
         Lesson lesson;
         lesson.toQuestions();
@@ -285,6 +285,16 @@ private slots:
         QVERIFY(lesson.boxes.texts[0].startsWith("You've answered all the questions correctly."));
         QVERIFY(!lesson.button("CheckWork")->isEnabled() && !lesson.get("CheckWork")->isHidden());
         QVERIFY(lesson.prompt() != prompt && !lesson.get("ScriptBox")->isHidden());
+
+        // A click in the transcript gives the focus up, and Esc still returns to the menu.
+        auto *script = lesson.get<QPlainTextEdit>("ScriptBox");
+        const QString text = script->toPlainText();
+        QTest::mouseClick(script->viewport(), Qt::LeftButton);
+        QVERIFY(script->isEnabled() && !script->hasFocus());
+        QCOMPARE(script->toPlainText(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(lesson.onMenu());
+        QCOMPARE(lesson.closingBoxes(), 0);
     }
 
     void returnEmptiesKeysAndAnswers()
@@ -418,26 +428,6 @@ private slots:
         QTest::keyClick(w.window.get(), Qt::Key_Escape);
         QCOMPARE(w.closingBoxes(), 1);
         QCOMPARE(w.end.calls, 1);
-    }
-
-    void transcriptClickGivesUpTheFocus()
-    {
-        Lesson w;
-        w.toQuestions();
-        for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
-            w.option(name)->click();
-        w.button("CheckWork")->click();
-        auto *script = w.get<QPlainTextEdit>("ScriptBox");
-        QVERIFY(!script->isHidden());
-        const QString text = script->toPlainText();
-
-        QTest::mouseClick(script->viewport(), Qt::LeftButton);
-        QVERIFY(script->isEnabled() && !script->hasFocus());
-        QCOMPARE(script->toPlainText(), text);
-
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QVERIFY(w.onMenu());
-        QCOMPARE(w.closingBoxes(), 0);
     }
 
     void helpAndExitButtons()
