@@ -12,5 +12,5 @@ vantrel_need_packages "${vantrel_build_packages[@]}" libgtest-dev
 
 dir=${VANTREL_SOAK_DIR:-$root/build-soak}
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$dir" --target tst_soak -j"$(nproc)" >/dev/null
-VANTREL_SOAK_LESSONS=${1:-500} QT_QPA_PLATFORM=offscreen QT_STYLE_OVERRIDE=Fusion "$dir/tests/lesson/tst_soak"
+cmake --build "$dir" --target tst_lesson -j"$(nproc)" >/dev/null
+VANTREL_SOAK_LESSONS=${1:-500} QT_QPA_PLATFORM=offscreen QT_STYLE_OVERRIDE=Fusion "$dir/tests/lesson/tst_lesson" lessonsInARow
