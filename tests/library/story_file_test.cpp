@@ -5,6 +5,8 @@
 #include "story_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <vector>
