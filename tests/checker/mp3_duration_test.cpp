@@ -2,26 +2,18 @@
 #include "mp3_duration.h"
 #include "test_library.h"
 
-#include <cmath>
-#include <optional>
 #include <sstream>
 
 using namespace checker_test;
 
 namespace {
 
-struct Mp3Case {
-    std::string bytes;
-    std::uintmax_t frames;  // 0: not MP3 at all
-    double durationMs;
-};
-
 const std::string kTenMpeg1 = frames(kMpeg1At48k, 10);  // 240 ms
 
-// Frames are summed whatever lies around them; no frame sequence, no MP3.
+// Frames are summed whatever lies around them; no frame sequence, no MP3 (0 frames below).
 TEST(Mp3Duration, sumsTheFramesOnly)
 {
-    const Mp3Case cases[] = {
+    const struct { std::string bytes; std::uintmax_t frames; double durationMs; } cases[] = {
         {kTenMpeg1, 10, 240.0},  // MPEG-1
         {frames(kMpeg1At44k, 5) + frames(kMpeg1At44kPadded, 5), 10, 10 * 1152000.0 / 44100},  // padded frames
         {frames(kMpeg2At22k, 10), 10, 10 * 576000.0 / 22050},  // MPEG-2
@@ -44,10 +36,10 @@ TEST(Mp3Duration, sumsTheFramesOnly)
         {frames({{0xFF, 0xFD, 0x14, 0xC0}, 96}, 10), 0, 0},  // Layer II
     };
 
-    for (const Mp3Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         std::istringstream in(c.bytes);
-        const std::optional<vantrel::Mp3Scan> scan = vantrel::scanMp3(in);
+        const auto scan = vantrel::scanMp3(in);
         ASSERT_EQ(scan.has_value(), c.frames != 0);
         if (scan) {
             EXPECT_EQ(scan->frames, c.frames);

@@ -8,21 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace checker_test {
 
 namespace fs = std::filesystem;
-using vantrel::test::readFile;
+using namespace vantrel::test;
 
-using vantrel::test::FrameKind;
-using vantrel::test::frames;
-using vantrel::test::kMpeg1At48k;
 inline constexpr FrameKind kMpeg1At48k64kbit{{0xFF, 0xFB, 0x54, 0xC0}, 192};
 inline constexpr FrameKind kMpeg1At44k{{0xFF, 0xFB, 0x10, 0xC0}, 104};          // 26.12 ms
 inline constexpr FrameKind kMpeg1At44kPadded{{0xFF, 0xFB, 0x12, 0xC0}, 105};
@@ -32,12 +23,9 @@ inline constexpr FrameKind kMpeg25At11k{{0xFF, 0xE3, 0x40, 0xC0}, 208};         
 // An ID3v2.3 tag of `total` bytes, header included, whose body is `fill` repeated.
 inline std::string id3Tag(std::size_t total, const std::string &fill = std::string(1, '\0'))
 {
-    const std::size_t body = total - 10;
-    std::string tag = "ID3\x03";
-    tag += '\0';
-    tag += '\0';
+    std::string tag("ID3\x03\0\0", 6);
     for (int shift = 21; shift >= 0; shift -= 7)
-        tag += static_cast<char>((body >> shift) & 0x7F);
+        tag += static_cast<char>(((total - 10) >> shift) & 0x7F);
     while (tag.size() < total)
         tag += fill;
     tag.resize(total);
@@ -46,8 +34,7 @@ inline std::string id3Tag(std::size_t total, const std::string &fill = std::stri
 
 // Twelve complete stories, answer A right everywhere, each with 6 s of
 // 32 kbit/s audio: a library the checker finds nothing wrong with.
-struct StoryLibrary {
-    vantrel::test::StoryFile text;
+struct StoryLibrary : StoryFile {
     std::map<std::string, std::string> files; // audio files beside vtl.txt
     std::size_t size = 8864;                  // filler after line 288 pads to this
 
@@ -55,30 +42,17 @@ struct StoryLibrary {
     {
         for (int slot = 1; slot <= 12; ++slot) {
             const std::string name = (slot < 10 ? "NEWS0" : "NEWS") + std::to_string(slot);
-            text.story(slot, name, "Title " + std::to_string(slot), "AAA");
+            story(slot, name, "Title " + std::to_string(slot), "AAA");
             files[name + ".MP3"] = frames(kMpeg1At48k, 250);
         }
     }
-    std::string &line(int n) { return text.at(n); }
-    std::string storyPart() const { return text.storyPart(); }
-    std::string bytes() const { return text.bytes(std::max(size, storyPart().size())); }
-    void write(const fs::path &dir) const
+    std::string bytes() const { return StoryFile::bytes(std::max(size, storyPart().size())); }
+    void write(const StoryDir &folder) const
     {
-        std::ofstream(dir / "vtl.txt", std::ios::binary) << bytes();
-        for (const auto &[name, content] : files) {
-            fs::create_directories((dir / name).parent_path());
-            std::ofstream(dir / name, std::ios::binary) << content;
-        }
+        folder.write("vtl.txt", bytes());
+        for (const auto &[name, content] : files)
+            folder.write(name, content);
     }
 };
-
-inline std::vector<std::string> splitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 } // namespace checker_test

@@ -16,37 +16,23 @@ using vantrel::StoryLines;
 
 namespace {
 
-struct SplitCase {
-    const char *name;
-    std::string bytes;
-    std::vector<std::string> lines;
-};
-void PrintTo(const SplitCase &c, std::ostream *os) { *os << c.name; }
-
-class LineEndingRule : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(LineEndingRule, splitsIntoExpectedLinesAndLeavesTheRestEmpty)
+TEST(LineEndingRule, splitsIntoExpectedLinesAndLeavesTheRestEmpty)
 {
-    const SplitCase &c = GetParam();
-    const StoryLines lines = StoryLines::parse(c.bytes);
-    ASSERT_EQ(lines.suppliedCount(), static_cast<int>(c.lines.size()));
-    for (int n = 1; n <= vantrel::kLineCount; ++n)
-        EXPECT_EQ(lines.line(n), n <= lines.suppliedCount() ? c.lines[n - 1] : "") << "line " << n;
+    const struct { const char *name; std::string bytes; std::vector<std::string> lines; } cases[] = {
+        {"emptyFile", "", {}}, {"lastLineNeedsNoEnding", "a\rb", {"a", "b"}}, {"finalCrGivesNoExtraLine", "a\r", {"a"}},
+        {"finalCrLfGivesNoExtraLine", "a\r\nb\r\n", {"a", "b"}}, {"bareLfStaysInText", "a\n\nb\n", {"a\n\nb\n"}},
+        {"lfBeforeCrStaysInText", "a\n\rb", {"a\n", "b"}}, {"onlyOneLfBelongsToTheEnding", "a\r\n\nb", {"a", "\nb"}},
+        {"emptyLinesCountCrLf", "\r\n\r\n", {"", ""}}, {"emptyLinesCountCr", "a\r\r\rb", {"a", "", "", "b"}},
+        {"singleCr", "\r", {""}}, {"textKeptVerbatim", " \"Hi, there\" ,\t\r", {" \"Hi, there\" ,\t"}},
+        {"nulIsText", "a\0b\r\0"s, {"a\0b"s, "\0"s}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const StoryLines lines = StoryLines::parse(c.bytes);
+        ASSERT_EQ(lines.suppliedCount(), static_cast<int>(c.lines.size()));
+        for (int n = 1; n <= vantrel::kLineCount; ++n)
+            EXPECT_EQ(lines.line(n), n <= lines.suppliedCount() ? c.lines[n - 1] : "") << "line " << n;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LineEndingRule,
-    testing::Values(SplitCase{"emptyFile", "", {}}, SplitCase{"lastLineNeedsNoEnding", "a\rb", {"a", "b"}},
-                    SplitCase{"finalCrGivesNoExtraLine", "a\r", {"a"}},
-                    SplitCase{"finalCrLfGivesNoExtraLine", "a\r\nb\r\n", {"a", "b"}},
-                    SplitCase{"bareLfStaysInText", "a\n\nb\n", {"a\n\nb\n"}},
-                    SplitCase{"lfBeforeCrStaysInText", "a\n\rb", {"a\n", "b"}},
-                    SplitCase{"onlyOneLfBelongsToTheEnding", "a\r\n\nb", {"a", "\nb"}},
-                    SplitCase{"emptyLinesCountCrLf", "\r\n\r\n", {"", ""}},
-                    SplitCase{"emptyLinesCountCr", "a\r\r\rb", {"a", "", "", "b"}}, SplitCase{"singleCr", "\r", {""}},
-                    SplitCase{"textKeptVerbatim", " \"Hi, there\" ,\t\r", {" \"Hi, there\" ,\t"}},
-                    SplitCase{"nulIsText", "a\0b\r\0"s, {"a\0b"s, "\0"s}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(StoryLines, lineNumbersOutsideTheFileThrow)
 {

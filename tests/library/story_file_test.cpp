@@ -5,13 +5,14 @@
 #include "story_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <vector>
 
 namespace fs = std::filesystem;
 using vantrel::SizeCheck;
-using vantrel::StoryLines;
 using vantrel::test::StoryDir;
 
 namespace {
@@ -120,17 +121,12 @@ std::string library()
     return bytes + std::string(kAccepted - bytes.size(), '=');
 }
 
-struct OddContent {
-    std::string bytes;
-    int supplied;                                      // lines the file supplies
-    std::vector<std::pair<int, std::size_t>> lengths;  // line number, its length
-};
-
 // Whatever the bytes, a file in the window loads; the stream reader that
 // start-up uses agrees with the in-memory split, and no line keeps a CR.
+// Each case: the bytes, the lines they supply, and some lines' lengths.
 TEST(StoryFile, oddContentLoadsByTheLineEndingRule)
 {
-    const OddContent cases[] = {
+    const struct { std::string bytes; int supplied; std::vector<std::pair<int, std::size_t>> lengths; } cases[] = {
         // 0x0D ends a line in each round of 256 bytes; 0xFF must not pass for
         // the end of the file, nor 0x00 for the end of a line.
         {repeated(""), 36, {{1, 13}, {2, 255}, {35, 255}, {36, 146}}},
@@ -143,14 +139,14 @@ TEST(StoryFile, oddContentLoadsByTheLineEndingRule)
         {library(), 289, {{1, 2}, {288, 8}}},
     };
     StoryDir folder;
-    for (const OddContent &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         ASSERT_EQ(c.bytes.size(), kAccepted);
         const fs::path path = folder.write(vantrel::kStoryFileName, c.bytes);
         EXPECT_EQ(vantrel::checkStoryFileSize(path).verdict, kIn);
         const vantrel::LoadResult load = vantrel::loadStoryFile(path);
         ASSERT_TRUE(load.lines.has_value()) << load.reason;
-        EXPECT_EQ(*load.lines, StoryLines::parse(c.bytes));
+        EXPECT_EQ(*load.lines, vantrel::StoryLines::parse(c.bytes));
         EXPECT_EQ(load.lines->suppliedCount(), c.supplied);
         for (const auto &[n, length] : c.lengths)
             EXPECT_EQ(load.lines->line(n).size(), length) << "line " << n;

@@ -4,9 +4,6 @@
 // Story files and story folders for every suite: plain C++, so GoogleTest and
 // Qt Test suites share them.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -29,9 +26,8 @@ inline constexpr FrameKind kMpeg1At48k{{0xFF, 0xFB, 0x14, 0xC0}, 96};
 // Frames of the given kind with zeros after each header.
 inline std::string frames(const FrameKind &kind, int count)
 {
-    std::string frame(kind.length, '\0');
-    for (std::size_t i = 0; i < 4; ++i)
-        frame[i] = static_cast<char>(kind.header[i]);
+    std::string frame(kind.header.begin(), kind.header.end());
+    frame.resize(kind.length, '\0');
     std::string out;
     for (int i = 0; i < count; ++i)
         out += frame;
