@@ -104,11 +104,6 @@ public:
     {
         std::error_code ec;
         std::filesystem::current_path(m_previous, ec);
-        // A test may have taken permissions away.
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(m_dir, ec))
-            if (!entry.is_symlink())
-                std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(m_dir, ec);
     }
     StoryDir(const StoryDir &) = delete;
