@@ -81,51 +81,41 @@ def has(acc, state):
     return acc.getState().contains(state)
 
 
-def walk(acc, showing=False):
-    """acc and all below it; with showing, only what is on screen (a hidden widget's branch is not read)."""
-    if not showing or acc.getRole() == ROLE_APPLICATION or has(acc, STATE_SHOWING):
-        yield acc
-        for child in children(acc):
-            yield from walk(child, showing)
+def seen(acc, showing=True):
+    """acc and all below it, read once as (role, name, object); with showing, only what is on screen (a hidden
+    widget's branch is not read)."""
+    if showing and acc.getRole() != ROLE_APPLICATION and not has(acc, STATE_SHOWING):
+        return []
+    return [(acc.getRole(), acc.name, acc)] + [item for child in children(acc) for item in seen(child, showing)]
 
 
-def seen(acc):
-    """What is on screen at or below acc, read once: (role, name, object) for each."""
-    return [(a.getRole(), a.name, a) for a in walk(acc, True)]
+def find(on, role=None, name=None):
+    """The objects of a role and name in a reading that seen() made."""
+    return [a for r, n, a in on if role in (None, r) and name in (None, n)]
 
 
-def shown(acc, role=None, name=None, on=None):
-    """The objects (of a role and name) on screen below acc now, or among those `on` it."""
-    return [a for r, n, a in on or seen(acc) if role in (None, r) and name in (None, n)]
-
-
-def one(app, role, name):
-    found = shown(app, role, name)
-    return found[0] if len(found) == 1 else None
-
-
-def button(app, name, enabled=True, on=None):
-    found = shown(app, ROLE_PUSH_BUTTON, name, on)
-    expect(len(found) == 1, "no button %r on screen", name)
-    expect(has(found[0], STATE_ENABLED) == enabled, "button %r is not %s", name, "enabled" if enabled else "disabled")
+def one(on, role, name, enabled=None):
+    """The one object of a role and name in a reading, enabled or disabled as asked (None: either)."""
+    found = find(on, role, name)
+    expect(len(found) == 1 and enabled in (None, has(found[0], STATE_ENABLED)), "%d %s %r on screen, expected "
+           "one%s", len(found), role, name, {True: " enabled", False: " disabled"}.get(enabled, ""))
     return found[0]
 
 
-def options(app, panel):
-    """The radio buttons of the frame announced as `panel`, and the frame."""
-    frame = one(app, ROLE_PANEL, panel)
-    expect(frame is not None, "no frame %r on screen", panel)
-    return [a for a in walk(frame) if a.getRole() == ROLE_RADIO_BUTTON], frame
+def options(on, panel):
+    """The frame announced as `panel` in a reading, and all the radio buttons in it."""
+    frame = one(on, ROLE_PANEL, panel)
+    return frame, find(seen(frame, False), ROLE_RADIO_BUTTON)
 
 
-def tops(app, title=None):
-    return [w for w in children(app) if has(w, STATE_SHOWING) and title in (None, w.name)]
+def the_frame(on):
+    """The lesson window: the one frame on screen, named by its title."""
+    frames = [a.name for a in find(on, ROLE_FRAME)]
+    expect(frames == [MENU], "the frames on screen are %r, expected one %r", frames, MENU)
 
 
-def the_frame(app):
-    """The lesson window: one frame on screen, named by its title."""
-    expect([w.name for w in tops(app) if w.getRole() == ROLE_FRAME] == [MENU], "the windows on screen are %r, "
-           "expected one frame %r", [(w.getRoleName(), w.name) for w in tops(app)], MENU)
+def tops(app, title):
+    return [w for w in children(app) if has(w, STATE_SHOWING) and w.name == title]
 
 
 class Lesson:
@@ -211,7 +201,8 @@ class Lesson:
         def probe(app):
             box, = tops(app, title) or [None]
             expect(box is not None and box.getRole() in (ROLE_ALERT, ROLE_DIALOG), "no box titled %r on screen", title)
-            labels, buttons = [a.name for a in shown(box, ROLE_LABEL)], shown(box, ROLE_PUSH_BUTTON)
+            on = seen(box)
+            labels, buttons = [a.name for a in find(on, ROLE_LABEL)], find(on, ROLE_PUSH_BUTTON)
             texts = [label for label in labels if is_text(label)]
             expect(len(texts) == 1 and box.description == texts[0] and [a.name for a in buttons] == ["OK"],
                    "box %r shows %r, announces %r, has the buttons %r", title, labels, box.description,
@@ -228,25 +219,24 @@ class Lesson:
         expected = [STORIES[1][1], STORIES[2][1], slot3_title] + ["unavailable"] * 9
 
         def probe(app):
-            the_frame(app)
-            offered, menu = options(app, CHOOSE)
+            on = seen(app)
+            the_frame(on)
+            menu, offered = options(on, CHOOSE)
             # Only the unavailable ones disabled, none selected in a fresh menu.
             states = [(a.name, has(a, STATE_ENABLED), has(a, STATE_CHECKED)) for a in offered]
             expect(states == [(name, name != "unavailable", False) for name in expected], "the menu offers %r "
                    "(name, enabled, selected), expected %r", states, expected)
             # OK only once a story is chosen.
-            buttons = {a.name: has(a, STATE_ENABLED) for a in walk(menu) if a.getRole() == ROLE_PUSH_BUTTON}
+            buttons = {a.name: has(a, STATE_ENABLED) for a in find(seen(menu, False), ROLE_PUSH_BUTTON)}
             expect(buttons == {"Exit": True, "OK": False}, "the menu's buttons (enabled) are %r", buttons)
-            texts = [(a.getRoleName(), a.name) for a in shown(app) if a.getRole() in (ROLE_TEXT, ROLE_LABEL)]
+            texts = [(str(r), n) for r, n, _ in on if r in (ROLE_TEXT, ROLE_LABEL)]
             expect(not texts, "the transcript or a lesson label is on screen with the menu: %r", texts)
             return offered
         return self.wait_for("the story menu", probe)
 
-    def label(self, text):
-        self.wait_for("the label %r" % text, lambda app: one(app, ROLE_LABEL, text))
-
-    def button(self, name, enabled=True):
-        return self.wait_for("the button %r" % name, lambda app: button(app, name, enabled))
+    def shown(self, role, name, enabled=None):
+        """Waits for exactly one object of the role and name on screen, enabled or disabled as asked."""
+        return self.wait_for(repr(name), lambda app: one(seen(app), role, name, enabled))
 
     def choose(self, option):
         self.click(option)
@@ -255,13 +245,13 @@ class Lesson:
     def listen(self, story):
         """Opens the story by Enter, then three hearings by mouse, the first asked for at once."""
         def opened(app):  # one reading of the screen, all checked on it: title and first prompt, no question yet
-            the_frame(app)
             on = seen(app)
-            counts = [len(shown(app, *what, on)) for what in [(ROLE_LABEL, PROMPTS[0]), (ROLE_LABEL, story[1]),
-                                                              (ROLE_PANEL, CHOOSE), (ROLE_PANEL, story[3][0][0])]]
+            the_frame(on)
+            counts = [len(find(on, *what)) for what in [(ROLE_LABEL, PROMPTS[0]), (ROLE_LABEL, story[1]),
+                                                         (ROLE_PANEL, CHOOSE), (ROLE_PANEL, story[3][0][0])]]
             expect(counts == [1, 1, 0, 0], "first prompt, title, menu, first question on screen %r times", counts)
-            button(app, "Menu / Exit", on=on)
-            return button(app, "Click to Listen", on=on)
+            one(on, ROLE_PUSH_BUTTON, "Menu / Exit", True)
+            return one(on, ROLE_PUSH_BUTTON, "Click to Listen", True)
         # A new recording starts a second or two late: samples must flow before the first hearing.
         self.wait_for("parec to record", lambda app: self.recording.stat().st_size >= RATE)
         self.keys(MENU, "Return")
@@ -270,18 +260,18 @@ class Lesson:
         self.first_click = time.monotonic() - sent
         for n, prompt in enumerate(PROMPTS[1:]):
             if n:
-                self.click(self.button("Click to Listen"))
-            self.label(prompt)
+                self.click(self.shown(ROLE_PUSH_BUTTON, "Click to Listen", True))
+            self.shown(ROLE_LABEL, prompt)
             time.sleep(0.4)  # the end of the sound, and a student's pause
 
     def full_player(self):
         """The full player by mouse at 1x to its end, then at 0.75x chosen from its list; what was heard."""
-        self.wait_for("the full player's duration", lambda app: one(
-            app, ROLE_SLIDER, "Position").queryValue().maximumValue > 0)
-        play = self.button("Play")
+        position = self.shown(ROLE_SLIDER, "Position")
+        self.wait_for("the full player's duration", lambda app: position.queryValue().maximumValue > 0)
+        play = self.shown(ROLE_PUSH_BUTTON, "Play", True)
         # A combo box is named by its choice; "Speed" is its description.
         speed = self.wait_for("the speed choice at 1x", lambda app: next(
-            a for a in shown(app, ROLE_COMBO_BOX) if a.description == "Speed" and a.name == "1\u00d7"))
+            a for a in find(seen(app), ROLE_COMBO_BOX) if a.description == "Speed" and a.name == "1\u00d7"))
         for rate in ("1\u00d7", "0.75\u00d7"):
             if speed.name != rate:
                 # A click opens its list, which then has the keyboard: one up from 1x is 0.75x.
@@ -309,30 +299,30 @@ class Lesson:
             and "Download the free software here: " in text and "\n" not in text, "Enter")
         # The menu: titles exactly as read, the ampersand kept; Enter on the chosen option opens it.
         self.choose(self.menu("unavailable")[1])
-        self.button("OK")
+        self.shown(ROLE_PUSH_BUTTON, "OK", True)
         self.listen(story)
-        self.click(self.button("Help"))
+        self.click(self.shown(ROLE_PUSH_BUTTON, "Help", True))
         self.box("Help", lambda text: text == HELP, "click")
         # Each question a frame announced by its text, each option by its answer.
-        answers = self.wait_for("the three questions", lambda app: [options(app, q[0])[0] for q in story[3]])
+        answers = self.wait_for("the three questions", lambda app: [options(seen(app), q[0])[1] for q in story[3]])
         expect([[a.name for a in o] for o in answers] == [q[1] for q in story[3]], "the questions offer %r",
                [[a.name for a in o] for o in answers])
-        expect(not shown(self.application(), ROLE_PUSH_BUTTON, "Click to Listen"),
+        expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"),
                "Click to Listen is still on screen after three hearings")
         heard = self.full_player()
 
         # The answers by mouse, the check by the access key Alt+A, then the transcript announced as such.
-        self.button("Check Answers")
+        self.shown(ROLE_PUSH_BUTTON, "Check Answers", True)
         for question, answer in enumerate(right):
             self.choose(answers[question][answer])
         self.keys(MENU, "alt+a")
         self.box("Checking Work", lambda text: text == "You've answered all the questions correctly.\n\n"
                  "             Now read what you've heard.        ", "Enter")
-        self.label("Read the script:")
-        transcript = self.wait_for("the transcript", lambda app: one(app, ROLE_TEXT, "Transcript"))
+        self.shown(ROLE_LABEL, "Read the script:")
+        transcript = self.shown(ROLE_TEXT, "Transcript")
         text = transcript.queryText().getText(0, -1)
         expect(text == story[2], "the transcript reads %r", text)
-        self.button("Check Answers", enabled=False)
+        self.shown(ROLE_PUSH_BUTTON, "Check Answers", False)
 
         # A click in the transcript, then Esc: the menu, where slot 3 now shows its title.
         self.click(transcript)
