@@ -25,7 +25,7 @@ STORIES = {
          ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
     3: ("", "A story without sound", "", []),
 }
-MENU, CHOOSE = "Vantrel: Choose a Story", "Choose a news story:"
+MENU, CHOOSE = "Vantrel: Choose a Story", "Choose a news story:"  # MENU: the lesson window's title, in a lesson too
 PROMPTS = ["Listen to the story three times.", "Listen two more times.",
            "Listen one more time.", "Now try to answer the questions."]
 HELP = ("Choose a news story.\nListen to the story three times.\nAnswer the questions correctly.\n"
@@ -102,12 +102,6 @@ def options(on, panel):
     """The frame announced as `panel` in a reading, and all the radio buttons in it."""
     frame = one(on, ROLE_PANEL, panel)
     return frame, find(seen(frame, False), ROLE_RADIO_BUTTON)
-
-
-def the_frame(on):
-    """The lesson window: the one frame on screen, named by its title."""
-    frames = [a.name for a in find(on, ROLE_FRAME)]
-    expect(frames == [MENU], "the frames on screen are %r, expected one %r", frames, MENU)
 
 
 def tops(app, title):
@@ -191,15 +185,14 @@ class Lesson:
     def box(self, title, is_text, dismiss, ends_program=False):
         """A message box announced as an alert with its title and text; dismissed, it goes."""
         def probe(app):
-            box, = tops(app, title) or [None]
-            expect(box is not None and box.getRole() in (ROLE_ALERT, ROLE_DIALOG), "no box titled %r on screen", title)
+            box, = tops(app, title)
             on = seen(box)
-            labels, buttons = [a.name for a in find(on, ROLE_LABEL)], find(on, ROLE_PUSH_BUTTON)
+            labels, ok = [a.name for a in find(on, ROLE_LABEL)], one(on, ROLE_PUSH_BUTTON, None)
             texts = [label for label in labels if is_text(label)]
-            expect(len(texts) == 1 and box.description == texts[0] and [a.name for a in buttons] == ["OK"],
-                   "box %r shows %r, announces %r, has the buttons %r", title, labels, box.description,
-                   [a.name for a in buttons])
-            return buttons[0]
+            expect(box.getRole() in (ROLE_ALERT, ROLE_DIALOG) and len(texts) == 1 and box.description == texts[0]
+                   and ok.name == "OK", "%s %r shows %r, announces %r, has %r", box.getRoleName(), title, labels,
+                   box.description, ok.name)
+            return ok
         ok = self.wait_for("the box titled %r" % title, probe)
         print("%6.2f s  box %r, dismissed by %s" % (time.monotonic() - STARTED, title, dismiss), flush=True)
         self.keys(title, "Return") if dismiss == "Enter" else self.click(ok)
@@ -207,18 +200,16 @@ class Lesson:
             self.wait_for("the box %r to close" % title, lambda app: not tops(app, title))
 
     def menu(self, slot3_title):
-        """The story menu as it must look when it comes on screen."""
-        expected = [STORIES[1][1], STORIES[2][1], slot3_title] + ["unavailable"] * 9
+        names = [STORIES[1][1], STORIES[2][1], slot3_title] + ["unavailable"] * 9
+        expected = [(name, name != "unavailable", False) for name in names]
 
         def probe(app):
             on = seen(app)
-            the_frame(on)
+            expect([a.name for a in find(on, ROLE_FRAME)] == [MENU], "not one frame on screen, named %r", MENU)
             menu, offered = options(on, CHOOSE)
-            # Only the unavailable ones disabled, none selected in a fresh menu.
+            # Only the unavailable ones disabled, none selected in a fresh menu; OK only once a story is chosen.
             states = [(a.name, has(a, STATE_ENABLED), has(a, STATE_CHECKED)) for a in offered]
-            expect(states == [(name, name != "unavailable", False) for name in expected], "the menu offers %r "
-                   "(name, enabled, selected), expected %r", states, expected)
-            # OK only once a story is chosen.
+            expect(states == expected, "the menu offers %r, expected %r (name, enabled, selected)", states, expected)
             buttons = {a.name: has(a, STATE_ENABLED) for a in find(seen(menu, False), ROLE_PUSH_BUTTON)}
             expect(buttons == {"Exit": True, "OK": False}, "the menu's buttons (enabled) are %r", buttons)
             texts = [(str(r), n) for r, n, _ in on if r in (ROLE_TEXT, ROLE_LABEL)]
@@ -238,10 +229,9 @@ class Lesson:
         """Opens the story by Enter, then three hearings by mouse, the first asked for at once."""
         def opened(app):  # one reading of the screen, all checked on it: title and first prompt, no question yet
             on = seen(app)
-            the_frame(on)
-            counts = [len(find(on, *what)) for what in [(ROLE_LABEL, PROMPTS[0]), (ROLE_LABEL, story[1]),
-                                                         (ROLE_PANEL, CHOOSE), (ROLE_PANEL, story[3][0][0])]]
-            expect(counts == [1, 1, 0, 0], "first prompt, title, menu, first question on screen %r times", counts)
+            counts = [len(find(on, *what)) for what in [(ROLE_FRAME,), (ROLE_FRAME, MENU), (ROLE_LABEL, PROMPTS[0]),
+                      (ROLE_LABEL, story[1]), (ROLE_PANEL, CHOOSE), (ROLE_PANEL, story[3][0][0])]]
+            expect(counts == [1, 1, 1, 1, 0, 0], "frames, window, prompt, title, menu, question seen %r", counts)
             one(on, ROLE_PUSH_BUTTON, "Menu / Exit", True)
             return one(on, ROLE_PUSH_BUTTON, "Click to Listen", True)
         # A new recording starts a second or two late: samples must flow before the first hearing.
