@@ -2,8 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """One whole lesson in the real program, driven by real clicks and keys (xdotool), read through the
 accessibility tree (AT-SPI) as a screen reader reads it, and heard at a PulseAudio server of its own.
-Usage: xvfb-run -a dbus-run-session -- /usr/bin/python3 lesson_e2e.py VANTREL TONE_MP3 (3.0 s of 440 Hz)
-"""
+Usage: xvfb-run -a dbus-run-session -- /usr/bin/python3 lesson_e2e.py VANTREL TONE_MP3 (3.0 s of 440 Hz)"""
 
 import contextlib, os, pathlib, shutil, subprocess, sys, tempfile, time
 import pyatspi
@@ -15,16 +14,14 @@ TIMEOUT = 15.0  # seconds for one thing to appear; a step normally takes well un
 RATE = 22050  # recorded samples a second, mono 16-bit
 # Slots 1 and 2 present, both sounding the tone (the lesson takes slot 2); slot 3 has a title but
 # no sound name, so start-up leaves it "unavailable" and the first return to the menu shows its title.
-STORIES = {
-    1: ("NEWS01", "Harbour lights come back", "", []),
-    2: ("NEWS02", "Tom & Ada win the cup",
-        "Tom & Ada, two young players from Wrenfield, won the town cup on Sunday "
-        "after a long final that went on until the evening.",
-        [("Who won the cup?", ["Tom & Ada", "Their teacher", "Nobody"], 0),
-         ("Where are they from?", ["Pellmouth", "Wrenfield", "Stoneleigh"], 1),
-         ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
-    3: ("", "A story without sound", "", []),
-}
+STORIES = {1: ("NEWS01", "Harbour lights come back", "", []),
+           2: ("NEWS02", "Tom & Ada win the cup",
+               "Tom & Ada, two young players from Wrenfield, won the town cup on Sunday "
+               "after a long final that went on until the evening.",
+               [("Who won the cup?", ["Tom & Ada", "Their teacher", "Nobody"], 0),
+                ("Where are they from?", ["Pellmouth", "Wrenfield", "Stoneleigh"], 1),
+                ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
+           3: ("", "A story without sound", "", [])}
 MENU, CHOOSE = "Vantrel: Choose a Story", "Choose a news story:"  # MENU: the lesson window's title, in a lesson too
 PROMPTS = ["Listen to the story three times.", "Listen two more times.",
            "Listen one more time.", "Now try to answer the questions."]
@@ -78,20 +75,17 @@ def has(acc, state):
 
 
 def seen(acc, showing=True):
-    """acc and all below it, read once as (role, name, object); with showing, only what is on screen (a hidden
-    widget's branch is not read)."""
+    """acc and all below it as (role, name, object); with showing, only what is on screen (not below a hidden one)."""
     if showing and acc.getRole() != ROLE_APPLICATION and not has(acc, STATE_SHOWING):
         return []
     return [(acc.getRole(), acc.name, acc)] + [item for child in children(acc) for item in seen(child, showing)]
 
 
 def find(on, role=None, name=None):
-    """The objects of a role and name in a reading that seen() made."""
     return [a for r, n, a in on if role in (None, r) and name in (None, n)]
 
 
 def one(on, role, name, enabled=None):
-    """The one object of a role and name in a reading, enabled or disabled as asked (None: either)."""
     found = find(on, role, name)
     expect(len(found) == 1 and enabled in (None, has(found[0], STATE_ENABLED)), "%d %s %r on screen, expected "
            "one%s", len(found), role, name, {True: " enabled", False: " disabled"}.get(enabled, ""))
@@ -99,7 +93,6 @@ def one(on, role, name, enabled=None):
 
 
 def options(on, panel):
-    """The frame announced as `panel` in a reading, and all the radio buttons in it."""
     frame = one(on, ROLE_PANEL, panel)
     return frame, find(seen(frame, False), ROLE_RADIO_BUTTON)
 
@@ -289,8 +282,7 @@ class Lesson:
         answers = self.wait_for("the three questions", lambda app: [options(seen(app), q[0])[1] for q in story[3]])
         expect([[a.name for a in o] for o in answers] == [q[1] for q in story[3]], "the questions offer %r",
                [[a.name for a in o] for o in answers])
-        expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"),
-               "Click to Listen is still on screen after three hearings")
+        expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"), "Click to Listen still shown")
         heard = self.full_player()
 
         # The answers by mouse, the check by the access key Alt+A, then the transcript announced as such.
@@ -310,7 +302,6 @@ class Lesson:
         self.click(transcript)
         self.keys(MENU, "Escape")
         self.menu(STORIES[3][1])
-        # Esc in the menu: the closing box, then the end with status 0.
         self.keys(MENU, "Escape")
         self.box("Vantrel", lambda text: text.startswith(" " * 16 + "Version 5.75\n\n") and text.count("\n") == 4
                  and "\n\n\n" not in text, "Enter", ends_program=True)
