@@ -180,8 +180,7 @@ class Lesson:
             box, = tops(app, title)
             on = seen(box)
             labels, ok = [a.name for a in find(on, ROLE_LABEL)], one(on, ROLE_PUSH_BUTTON, None)
-            texts = [label for label in labels if is_text(label)]
-            expect(box.getRole() in (ROLE_ALERT, ROLE_DIALOG) and len(texts) == 1 and box.description == texts[0]
+            expect(box.getRole() in (ROLE_ALERT, ROLE_DIALOG) and [t for t in labels if is_text(t)] == [box.description]
                    and ok.name == "OK", "%s %r shows %r, announces %r, has %r", box.getRoleName(), title, labels,
                    box.description, ok.name)
             return ok
@@ -243,9 +242,8 @@ class Lesson:
         position = self.shown(ROLE_SLIDER, "Position")
         self.wait_for("the full player's duration", lambda app: position.queryValue().maximumValue > 0)
         play = self.shown(ROLE_PUSH_BUTTON, "Play", True)
-        # A combo box is named by its choice; "Speed" is its description.
-        speed = self.wait_for("the speed choice at 1x", lambda app: next(
-            a for a in find(seen(app), ROLE_COMBO_BOX) if a.description == "Speed" and a.name == "1\u00d7"))
+        speed = self.shown(ROLE_COMBO_BOX, "1\u00d7")  # a combo box is named by its choice; "Speed" is its description
+        expect(speed.description == "Speed", "the speed choice is described as %r", speed.description)
         for rate in ("1\u00d7", "0.75\u00d7"):
             if speed.name != rate:
                 # A click opens its list, which then has the keyboard: one up from 1x is 0.75x.
