@@ -80,8 +80,8 @@ def seen(acc, showing=True):
     return [(acc.getRole(), acc.name, acc)] + [item for child in children(acc) for item in seen(child, showing)]
 
 
-def find(on, role=None, name=None):
-    return [a for r, n, a in on if role in (None, r) and name in (None, n)]
+def find(on, role, name=None):
+    return [a for r, n, a in on if r == role and name in (None, n)]
 
 
 def one(on, role, name, enabled=None):
