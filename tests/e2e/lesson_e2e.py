@@ -216,16 +216,8 @@ class Lesson:
         self.click(option)
         self.wait_for("%r selected" % option.name, lambda app: has(option, STATE_CHECKED))
 
-    def run(self):
-        story, right = STORIES[2], [q[2] for q in STORIES[2][3]]
-        self.box("Vantrel 5.75", lambda text: text.startswith(
-            "Vantrel software helps people improve their ability to understand news broadcasts on the radio.\r\r")
-            and "Download the free software here: " in text and "\n" not in text, "Enter")
-        # The menu: titles exactly as read, the ampersand kept; Enter on the chosen option opens it.
-        self.choose(self.menu("unavailable")[1])
-        self.shown(ROLE_PUSH_BUTTON, "OK", True)
-
-        # Enter opens the story, then three hearings by mouse, the first asked for at once.
+    def listen(self, story):
+        """Enter opens the story, then three hearings by mouse, the first asked for at once."""
         def opened(app):  # one reading of the screen, all checked on it: title and first prompt, no question yet
             on = seen(app)
             counts = [len(find(on, *what)) for what in [(ROLE_FRAME,), (ROLE_FRAME, MENU), (ROLE_LABEL, PROMPTS[0]),
@@ -245,15 +237,8 @@ class Lesson:
             self.shown(ROLE_LABEL, prompt)
             time.sleep(0.4)  # the end of the sound, and a student's pause
 
-        self.click(self.shown(ROLE_PUSH_BUTTON, "Help", True))
-        self.box("Help", lambda text: text == HELP, "click")
-        # Each question a frame announced by its text, each option by its answer.
-        answers = self.wait_for("the three questions", lambda app: [options(seen(app), q[0])[1] for q in story[3]])
-        expect([[a.name for a in o] for o in answers] == [q[1] for q in story[3]], "the questions offer %r",
-               [[a.name for a in o] for o in answers])
-        expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"), "Click to Listen still shown")
-
-        # The full player by mouse at 1x to its end, then at 0.75x chosen from its list.
+    def full_player(self):
+        """The full player by mouse at 1x to its end, then at 0.75x chosen from its list."""
         position = self.shown(ROLE_SLIDER, "Position")
         self.wait_for("the full player's duration", lambda app: position.queryValue().maximumValue > 0)
         play = self.shown(ROLE_PUSH_BUTTON, "Play", True)
@@ -275,6 +260,24 @@ class Lesson:
         # Three hearings and two plays, each whole; the one at 0.75x as much longer, at the same pitch.
         expect(len(runs) == 5 and all(length >= 2.95 for _, length, _ in runs[:4]) and abs(runs[4][1] - 4.0) <= 0.08
                and abs(runs[4][2] - 440) <= 8.8, "not 4 stretches of 2.95 s or more, then 4.0 s at 440 Hz")
+
+    def run(self):
+        story, right = STORIES[2], [q[2] for q in STORIES[2][3]]
+        self.box("Vantrel 5.75", lambda text: text.startswith(
+            "Vantrel software helps people improve their ability to understand news broadcasts on the radio.\r\r")
+            and "Download the free software here: " in text and "\n" not in text, "Enter")
+        # The menu: titles exactly as read, the ampersand kept; Enter on the chosen option opens it.
+        self.choose(self.menu("unavailable")[1])
+        self.shown(ROLE_PUSH_BUTTON, "OK", True)
+        self.listen(story)
+        self.click(self.shown(ROLE_PUSH_BUTTON, "Help", True))
+        self.box("Help", lambda text: text == HELP, "click")
+        # Each question a frame announced by its text, each option by its answer.
+        answers = self.wait_for("the three questions", lambda app: [options(seen(app), q[0])[1] for q in story[3]])
+        expect([[a.name for a in o] for o in answers] == [q[1] for q in story[3]], "the questions offer %r",
+               [[a.name for a in o] for o in answers])
+        expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"), "Click to Listen still shown")
+        self.full_player()
 
         # The answers by mouse, the check by the access key Alt+A, then the transcript announced as such.
         self.shown(ROLE_PUSH_BUTTON, "Check Answers", True)
