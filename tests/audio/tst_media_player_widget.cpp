@@ -36,8 +36,6 @@ public:
             ++backendsMade;
             return backend;
         });
-        before->move(10, 100);
-        after->move(100, 100);
         after->setAccessibleName("After");
         QWidget::setTabOrder(before, player);
         QWidget::setTabOrder(player, after);

@@ -10,19 +10,13 @@
 
 #define REQUIRE(condition) ((condition) ? void() : std::abort())
 
-namespace {
-
-void requireFieldText(const vantrel::SourceText &text, bool nonEmpty = false)
-{
-    REQUIRE(text.bytes.find_first_of("\r\n") == std::string::npos && (!nonEmpty || !text.bytes.empty()));
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     const vantrel::ParsedStory parsed = vantrel::parseStorySource(bytes);
+    const auto requireFieldText = [](const vantrel::SourceText &text, bool nonEmpty = false) {
+        REQUIRE(text.bytes.find_first_of("\r\n") == std::string::npos && (!nonEmpty || !text.bytes.empty()));
+    };
     const auto lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
     for (const vantrel::SourceError &error : parsed.errors)
         REQUIRE(error.line >= 1 && error.line <= lines && !error.message.empty());

@@ -117,7 +117,6 @@ private slots:
         QTest::addColumn<QByteArray>("line1");
         QTest::addColumn<QByteArray>("line2");
         QTest::addColumn<QString>("caption"); // "unavailable": not enabled
-        QTest::newRow("named and titled") << QByteArray("S5") << QByteArray("Fifth story") << "Fifth story";
         QTest::newRow("single space counts") << QByteArray(" ") << QByteArray("Spaced") << "Spaced";
         QTest::newRow("empty title, present") << QByteArray("S5") << QByteArray() << "";
         QTest::newRow("title without name") << QByteArray() << QByteArray("Orphan") << "unavailable";
