@@ -10,8 +10,9 @@
 # Environment: VANTREL_MUTATE_DIR build folder (default build-mutate, Debug,
 #              no sanitizer); VANTREL_MUTATE_JOBS (default 2);
 #              VANTREL_MUTATE_ALL=1 runs every test in scope for each patch
-#              and names every test that catches it (slower; shows which
-#              tests are the only ones to catch a slip).
+#              and names every test that catches it, and for Qt Test
+#              programs every failing function (slower; shows which tests
+#              are the only ones to catch a slip).
 # Exit status: 0 when every patch applied; 1 when a patch is stale (its text
 # is not found exactly once) or the clean tree does not build.
 set -uo pipefail
@@ -107,7 +108,7 @@ run_ctest() {
 suite_passes() {
     local scope=$1 exclude=$2 slow_scope
     if [ "${VANTREL_MUTATE_ALL:-0}" = 1 ]; then
-        run_ctest -j"$jobs" --timeout 120 -R "$scope" -E "$exclude" >"$work/ctest.log" 2>&1
+        run_ctest -j"$jobs" --timeout 120 --output-on-failure -R "$scope" -E "$exclude" >"$work/ctest.log" 2>&1
         return
     fi
     run_ctest -j"$jobs" --stop-on-failure --timeout 120 -R "$scope" -E "$slow|$exclude" \
@@ -161,7 +162,10 @@ for dir in "$work"/patches/*; do
         verdict="MISSED"; missed=$((missed + 1)); missed_names+=("$name")
     else
         if [ "${VANTREL_MUTATE_ALL:-0}" = 1 ]; then
-            verdict="caught by $(failed_tests "$work/ctest.log" | paste -sd' ')"
+            # Qt Test programs also name their failing functions.
+            verdict="caught by $(failed_tests "$work/ctest.log" | paste -sd' ')$(sed -n \
+                's/^FAIL! *: *\([A-Za-z_]*::[A-Za-z_]*\).*/\1/p' "$work/ctest.log" | sort -u | paste -sd' ' \
+                | awk 'NF { print " [" $0 "]" }')"
         else
             verdict="caught by $(failed_tests "$work/ctest.log" | head -n1)"
         fi
