@@ -97,6 +97,11 @@ failed_tests() {
     sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9][0-9]* - \([^ ]*\) .*/\1/p' "$1"
 }
 
+# The Qt Test functions (Class::function) that failed, on one line.
+failed_functions() {
+    sed -n 's/^FAIL! *: *\([A-Za-z_]*::[A-Za-z_]*\).*/\1/p' "$1" | sort -u | paste -sd' '
+}
+
 # Without its record of past run times ctest starts the tests in the order
 # they are defined: the quick unit tests first, so a failure ends the run soon.
 run_ctest() {
@@ -162,10 +167,9 @@ for dir in "$work"/patches/*; do
         verdict="MISSED"; missed=$((missed + 1)); missed_names+=("$name")
     else
         if [ "${VANTREL_MUTATE_ALL:-0}" = 1 ]; then
-            # Qt Test programs also name their failing functions.
-            verdict="caught by $(failed_tests "$work/ctest.log" | paste -sd' ')$(sed -n \
-                's/^FAIL! *: *\([A-Za-z_]*::[A-Za-z_]*\).*/\1/p' "$work/ctest.log" | sort -u | paste -sd' ' \
-                | awk 'NF { print " [" $0 "]" }')"
+            verdict="caught by $(failed_tests "$work/ctest.log" | paste -sd' ')"
+            functions=$(failed_functions "$work/ctest.log")
+            [ -n "$functions" ] && verdict+=" [$functions]"
         else
             verdict="caught by $(failed_tests "$work/ctest.log" | head -n1)"
         fi

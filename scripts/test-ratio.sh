@@ -11,9 +11,10 @@ cd "$root"
 
 nonblank() { grep -Ivh '^[[:space:]]*$' "$@" 2>/dev/null | wc -l; }
 
-mapfile -t test_files < <(git ls-files tests | grep -v -E '(^|/)CMakeLists\.txt$|\.supp$' \
+build='(^|/)CMakeLists\.txt$|\.supp$'
+mapfile -t test_files < <(git ls-files tests | grep -v -E "$build" \
                           | while read -r f; do grep -Iq . "$f" 2>/dev/null && echo "$f"; done)
-build_lines=$(git ls-files tests | grep -E '(^|/)CMakeLists\.txt$|\.supp$' | xargs grep -vh '^[[:space:]]*$' | wc -l)
+build_lines=$(nonblank $(git ls-files tests | grep -E "$build"))
 mapfile -t src_files < <(git ls-files src | grep -E '\.(cpp|h)$')
 tests=$(nonblank "${test_files[@]}")
 source=$(nonblank "${src_files[@]}")
