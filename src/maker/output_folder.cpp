@@ -8,6 +8,7 @@
 #include <csignal>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -39,6 +40,18 @@ bool isWithin(const fs::path &inner, const fs::path &outer)
     const fs::path b = fs::weakly_canonical(outer, ec);
     auto mismatch = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
     return mismatch.first == b.end();
+}
+
+// FOLDER and those above it that are not there yet, nearest first. A link,
+// even a broken one, is there: it is not ours to take away.
+std::vector<fs::path> missingFolders(fs::path folder)
+{
+    std::vector<fs::path> missing;
+    std::error_code ec;
+    for (; folder.has_relative_path() && fs::symlink_status(folder, ec).type() == fs::file_type::not_found;
+         folder = folder.parent_path())
+        missing.push_back(folder);
+    return missing;
 }
 
 std::string errnoText()
@@ -111,25 +124,41 @@ std::string outputProblem(const fs::path &source, const fs::path &output, bool f
 
 StagingFolder::StagingFolder(const fs::path &output) : m_output(output)
 {
-    fs::path parent = fs::absolute(output).parent_path();
-    fs::create_directories(parent);
-    std::string pattern = (parent / ("." + fs::absolute(output).filename().string() + ".making-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a folder beside " + output.string() + ": " + errnoText());
-    m_path = pattern;
-    // mkdtemp keeps the folder to its owner; a library is for everyone the
-    // owner's umask lets read it.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    fs::permissions(m_path, static_cast<fs::perms>(0777 & ~mask));
+    const fs::path target = fs::absolute(output);
+    m_madeParents = missingFolders(target.parent_path());
+    try {
+        fs::create_directories(target.parent_path());
+        std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".making-XXXXXX")).string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a folder beside " + output.string() + ": " + errnoText());
+        m_path = pattern;
+        // mkdtemp keeps the folder to its owner; a library is for everyone the
+        // owner's umask lets read it.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        fs::permissions(m_path, static_cast<fs::perms>(0777 & ~mask));
+    } catch (...) {
+        removeWhatWasMade();
+        throw;
+    }
 }
 
 StagingFolder::~StagingFolder()
 {
-    if (m_placed)
-        return;
+    if (!m_placed)
+        removeWhatWasMade();
+}
+
+void StagingFolder::removeWhatWasMade() noexcept
+{
     std::error_code ec;
-    fs::remove_all(m_path, ec);
+    if (!m_path.empty())
+        fs::remove_all(m_path, ec);
+    // Only while empty: something else may have been put in them meanwhile.
+    for (const fs::path &folder : m_madeParents) {
+        if (!fs::remove(folder, ec))
+            break;
+    }
 }
 
 std::string StagingFolder::putInPlace()

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -13,9 +14,9 @@ std::filesystem::path backupFolderOf(const std::filesystem::path &output);
 // other things, the sources inside it), or empty when it may.
 std::string outputProblem(const std::filesystem::path &source, const std::filesystem::path &output, bool force);
 
-// A hidden folder beside OUTPUT that the new library is made in. It is
-// removed unless put in place, so a failed or interrupted run leaves OUTPUT
-// as it was.
+// A hidden folder beside OUTPUT that the new library is made in. Unless put
+// in place it is removed, with the folders above it that were made for it,
+// so a failed or interrupted run leaves everything as it was.
 class StagingFolder {
 public:
     explicit StagingFolder(const std::filesystem::path &output);
@@ -31,8 +32,11 @@ public:
     std::string putInPlace();
 
 private:
+    void removeWhatWasMade() noexcept;
+
     std::filesystem::path m_output;
     std::filesystem::path m_path;
+    std::vector<std::filesystem::path> m_madeParents;  // nearest first
     bool m_placed = false;
 };
 

@@ -132,7 +132,11 @@ const BrokenFolder kBrokenFolders[] = {
      "story file's code page; use another character\n"},
     {"titleTooWide", [](MakerTest &t) { t.story(withStory("title: Rain", "title: " + std::string(80, 'W'))); },
      "src/a.story:2: error: the title is too wide for its menu button: it needs "},
-    {"answerTooWide", [](MakerTest &t) { t.story(withStory("- Prices", "- " + std::string(120, 'W'))); },
+    {"questionTooWide", [](MakerTest &t) { t.story(withStory("What do", std::string(60, 'W'))); },
+     "src/a.story:16: error: the question is too wide for its frame: it needs "},
+    // Narrower than its button, but wider than what the frame shows of it (in Arial's metrics).
+    {"answerClippedByItsFrame",
+     [](MakerTest &t) { t.story(withStory("- Prices", "- " + std::string(22, 'W') + std::string(22, 'w') + "a")); },
      "src/a.story:19: error: the answer is too wide for its option button: it needs "},
     {"thirteenStories",
      [](MakerTest &t) {
@@ -155,12 +159,12 @@ const BrokenFolder kBrokenFolders[] = {
 
 class BrokenFolderTest : public MakerTest, public testing::WithParamInterface<BrokenFolder> {};
 
-// Each mistake is named at its line, with status 1 and nothing left beside src/.
+// Each mistake is named at its line, with status 1 and nothing left beside src/, new parents included.
 TEST_P(BrokenFolderTest, isRefusedAtItsLine)
 {
     oneGoodStory();
     GetParam().make(*this);
-    const MakeRun run = runMake(dir, "src out");
+    const MakeRun run = runMake(dir, "src deep/nested/out");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.substr(0, GetParam().firstError.size()), GetParam().firstError) << run.err;
     EXPECT_EQ(entries(), 1u);
