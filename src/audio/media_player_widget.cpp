@@ -169,9 +169,9 @@ void MediaPlayerWidget::connectControls()
 
 void MediaPlayerWidget::updateControls()
 {
-    // Too small to show them whole means no control at all: no hidden
-    // button that Tab or a click could still reach.
-    const QSize needed = m_controls->minimumSizeHint();
+    // A player too small for even one control shows none: no hidden button
+    // that Tab or a click could still reach. A larger one shows what fits.
+    const QSize needed = m_controls->smallestSize();
     const bool shown = m_showControls && width() >= needed.width()
                        && height() >= needed.height();
     m_controls->setGeometry(rect());

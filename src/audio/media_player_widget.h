@@ -14,8 +14,8 @@ namespace vantrel {
 class PlayerControls;
 
 // A media player to place on a window: give it a file name and, with
-// AutoStart on, it plays. Its controls show only when the widget is large
-// enough to hold them, so a tiny instance plays without offering any control.
+// AutoStart on, it plays. It shows the controls that fit its size, so a tiny
+// instance plays without offering any control.
 class MediaPlayerWidget : public QWidget
 {
     Q_OBJECT

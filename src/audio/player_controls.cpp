@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player_controls.h"
 
+#include "media_icons.h"
+
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 
 namespace vantrel {
@@ -40,6 +44,13 @@ float linearVolume(int sliderPosition)
 constexpr qreal speeds[] = {0.5, 0.75, 1.0, 1.25};
 constexpr int normalSpeed = 2;
 
+// The player sits in a small fixed place, so everything in it has a fixed
+// size: a font pinned in pixels, as every caption of the window has, and
+// rows as high as a small tool button. Nothing grows with the desktop's font.
+constexpr int kRowHeight = 22;
+constexpr int kIconSize = 16;
+constexpr int kFontPixels = 11;
+
 void describe(QWidget *widget, const QString &text)
 {
     widget->setToolTip(text);
@@ -52,10 +63,9 @@ PlayerControls::PlayerControls(QWidget *parent)
     : QWidget(parent)
 {
     // Created in Tab order: the buttons, then the sliders.
-    m_play = addButton(QStringLiteral("playButton"), QStyle::SP_MediaPlay, tr("Play"));
-    m_stop = addButton(QStringLiteral("stopButton"), QStyle::SP_MediaStop, tr("Stop"));
-    m_back = addButton(QStringLiteral("backButton"), QStyle::SP_MediaSeekBackward,
-                       tr("Back 5 seconds"));
+    m_play = addButton(QStringLiteral("playButton"), MediaIcon::Play, tr("Play"));
+    m_stop = addButton(QStringLiteral("stopButton"), MediaIcon::Stop, tr("Stop"));
+    m_back = addButton(QStringLiteral("backButton"), MediaIcon::Back, tr("Back 5 seconds"));
     m_speed = addSpeedChoice();
     m_volume = addSlider(QStringLiteral("volumeSlider"), tr("Volume"));
     m_position = addSlider(QStringLiteral("positionSlider"), tr("Position"));
@@ -69,6 +79,7 @@ PlayerControls::PlayerControls(QWidget *parent)
     m_position->setSingleStep(1000);
     m_position->setPageStep(5000);
     showTime();
+    pinSizes();
     buildLayout();
 
     connect(m_play, &QToolButton::clicked, this, &PlayerControls::onPlayClicked);
@@ -92,12 +103,11 @@ QComboBox *PlayerControls::addSpeedChoice()
     return speed;
 }
 
-QToolButton *PlayerControls::addButton(const QString &name, QStyle::StandardPixmap icon,
-                                       const QString &text)
+QToolButton *PlayerControls::addButton(const QString &name, MediaIcon icon, const QString &text)
 {
     auto *button = new QToolButton(this);
     button->setObjectName(name);
-    button->setIcon(style()->standardIcon(icon));
+    button->setIcon(iconFor(icon));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::StrongFocus);
     describe(button, text);
@@ -112,33 +122,89 @@ QSlider *PlayerControls::addSlider(const QString &name, const QString &text)
     return slider;
 }
 
+void PlayerControls::pinSizes()
+{
+    // On each control: a desktop theme may give a class, say QComboBox, a
+    // font of its own, which would win over one inherited from here.
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kFontPixels);
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_time})
+        widget->setFont(font);
+    for (QToolButton *button : {m_play, m_stop, m_back}) {
+        button->setFixedSize(kRowHeight, kRowHeight);
+        button->setIconSize(QSize(kIconSize, kIconSize));
+    }
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_volume, m_position, m_time})
+        widget->setFixedHeight(kRowHeight);
+    m_speed->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
 void PlayerControls::buildLayout()
 {
-    // Three tight rows, so that the whole player fits a small fixed place on a window.
+    // Three rows: the buttons, with room left for more; the speed and the
+    // volume; where the sound is.
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(2);
-    buttons->addWidget(m_play);
-    buttons->addWidget(m_stop);
-    buttons->addWidget(m_back);
-    buttons->addWidget(m_volume, 1);
-    auto *speedAndTime = new QHBoxLayout;
-    speedAndTime->setSpacing(4);
-    speedAndTime->addWidget(m_speed);
-    speedAndTime->addStretch(1);
-    speedAndTime->addWidget(m_time);
+    for (QToolButton *button : {m_play, m_stop, m_back})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    auto *speedAndVolume = new QHBoxLayout;
+    speedAndVolume->setSpacing(4);
+    speedAndVolume->addWidget(m_speed);
+    speedAndVolume->addWidget(m_volume, 1);
+    auto *position = new QHBoxLayout;
+    position->setSpacing(4);
+    position->addWidget(m_position, 1);
+    position->addWidget(m_time);
     auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(2, 0, 2, 0);
-    rows->setSpacing(0);
+    rows->setSpacing(3);
     rows->addLayout(buttons);
-    rows->addLayout(speedAndTime);
-    rows->addWidget(m_position);
+    rows->addLayout(speedAndVolume);
+    rows->addLayout(position);
+    rows->addStretch(1);
+}
+
+void PlayerControls::giveUpRoom()
+{
+    // Where even the fixed sizes do not fit (a style with larger frames),
+    // the least needed control goes first, one at a time; Play stays.
+    const QList<QWidget *> byNeed{m_time, m_volume, m_speed, m_back, m_stop, m_position};
+    for (QWidget *control : byNeed)
+        control->setHidden(false);
+    for (QWidget *control : byNeed) {
+        // The rows keep what they measured until told otherwise.
+        for (QLayout *row : layout()->findChildren<QLayout *>())
+            row->invalidate();
+        layout()->invalidate();
+        const QSize needed = layout()->totalMinimumSize();
+        if (needed.width() <= width() && needed.height() <= height())
+            return;
+        control->setHidden(true);
+    }
+}
+
+void PlayerControls::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    giveUpRoom();
+}
+
+QIcon PlayerControls::iconFor(MediaIcon icon) const
+{
+    return mediaIcon(icon, palette().color(QPalette::ButtonText));
+}
+
+QSize PlayerControls::smallestSize() const
+{
+    return m_play->size();
 }
 
 void PlayerControls::setPlaybackState(MediaBackend::State state)
 {
     m_state = state;
     const bool playing = state == MediaBackend::State::Playing;
-    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_play->setIcon(iconFor(playing ? MediaIcon::Pause : MediaIcon::Play));
     describe(m_play, playing ? tr("Pause") : tr("Play"));
 }
 
@@ -157,6 +223,8 @@ void PlayerControls::setDuration(qint64 ms)
     const QSignalBlocker blocker(m_position);
     m_position->setMaximum(sliderValue(ms));
     showTime();
+    // A longer time may need more room than the last one.
+    giveUpRoom();
 }
 
 float PlayerControls::volume() const

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "media_backend.h"
+#include "media_icons.h"
 
-#include <QStyle>
 #include <QWidget>
 
 class QComboBox;
@@ -32,6 +32,8 @@ public:
     qreal rate() const;
     // The control that should take the focus when the player as a whole gets it.
     QWidget *firstControl() const;
+    // The least room in which the player still offers a control.
+    QSize smallestSize() const;
 
 signals:
     void playRequested();
@@ -42,11 +44,17 @@ signals:
     void volumeChanged(float volume);
     void rateChanged(qreal rate);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
-    QToolButton *addButton(const QString &name, QStyle::StandardPixmap icon, const QString &text);
+    QToolButton *addButton(const QString &name, MediaIcon icon, const QString &text);
+    QIcon iconFor(MediaIcon icon) const;
     QSlider *addSlider(const QString &name, const QString &text);
     QComboBox *addSpeedChoice();
     void buildLayout();
+    void pinSizes();
+    void giveUpRoom();
     void onPlayClicked();
     void showTime();
 

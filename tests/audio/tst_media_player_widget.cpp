@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTest>
 
@@ -37,6 +38,8 @@ public:
             return backend;
         });
         after->setAccessibleName("After");
+        // Styled, as the lesson's window is; a style sheet also stops a font flowing down.
+        setStyleSheet("QPushButton { font: bold 15px; }");
         QWidget::setTabOrder(before, player);
         QWidget::setTabOrder(player, after);
         resize(300, 200);
@@ -169,6 +172,58 @@ private slots:
 
         window.fake->finish();
         QCOMPARE(play->accessibleName(), "Play");
+    }
+
+    // The place is fixed, the desktop's fonts are not: a theme may set the
+    // application's font or one for a class of widget, as the GTK theme does.
+    void everyControlFitsWhateverTheFont_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<QByteArray>("widgetClass");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("shown");
+
+        QTest::newRow("wide") << "Liberation Mono" << 15 << QByteArray() << QSize(145, 72) << 7;
+        QTest::newRow("large") << "DejaVu Sans" << 24 << QByteArray() << QSize(145, 72) << 7;
+        QTest::newRow("theme's list font") << "DejaVu Sans" << 20 << QByteArray("QComboBox") << QSize(145, 72) << 7;
+        QTest::newRow("theme's label font") << "DejaVu Sans" << 20 << QByteArray("QLabel") << QSize(145, 72) << 7;
+        QTest::newRow("too narrow: one at a time") << "DejaVu Sans" << 12 << QByteArray() << QSize(60, 72) << 3;
+    }
+
+    void everyControlFitsWhateverTheFont()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, pixels);
+        QFETCH(QByteArray, widgetClass);
+        QFETCH(QSize, size);
+        QFETCH(int, shown);
+        const QFont desktop = QApplication::font();
+        QFont font(family);
+        font.setPixelSize(pixels);
+        QApplication::setFont(font, widgetClass.isEmpty() ? nullptr : widgetClass.constData());
+        const auto restore = qScopeGuard([&] { QApplication::setFont(desktop, widgetClass.isEmpty() ? nullptr : widgetClass.constData()); });
+        Window window(size, false);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QList<QWidget *> visible;
+        for (QWidget *control : window.player->findChild<PlayerControls *>()->findChildren<QWidget *>(
+                 Qt::FindDirectChildrenOnly)) {
+            if (!control->isVisible())
+                continue;
+            // Whole: a button's icon, or all of a caption's text.
+            const auto *button = qobject_cast<QAbstractButton *>(control);
+            const QSize whole = button ? button->iconSize() : control->minimumSizeHint();
+            const QRect place = control->geometry();
+            QVERIFY2(QRect(QPoint(), size).contains(place) && place.width() >= whole.width()
+                             && place.height() >= whole.height(), qPrintable(control->objectName()));
+            for (const QWidget *other : std::as_const(visible))
+                QVERIFY2(!other->geometry().intersects(place), qPrintable(control->objectName() + " overlaps " + other->objectName()));
+            visible << control;
+        }
+        QCOMPARE(visible.size(), shown);
+        QVERIFY(window.findChild<QWidget *>("playButton")->isVisible());
     }
 
     void tabVisitsWhatIsShown_data()
