@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "gst_output_watch.h"
 #include "media_backend.h"
 
 #include <QTimer>
@@ -23,6 +24,12 @@ namespace vantrel {
 // loaded file is played muted for a moment and wound back, because a sound
 // server starts a new stream late (about a second) and only a stream that has
 // played once starts at once.
+//
+// When the sound server dies, or is not there at all, the output falls back
+// to a silent sink and the stories play silently, still timed. A watch then
+// looks for a real output; once one opens the pipeline is taken through NULL,
+// so that autoaudiosink chooses again, and the file is loaded and warmed up
+// anew while the player is stopped or paused: the next play is heard whole.
 class GstMediaBackend : public MediaBackend
 {
     Q_OBJECT
@@ -54,8 +61,12 @@ private:
     void queryDuration();
     void onEndOfStream();
     void onError(GstMessage *message);
+    void checkSoundOutput();
+    void reopenOutput();
 
     void load(const QUrl &source);
+    void resetLoad();
+    void preroll();
     void startWarmUp();
     void endWarmUp();
     void rewind();
@@ -63,7 +74,6 @@ private:
     void applyVolume(double volume);
     void setState(State state);
     void reportPosition();
-    void checkSoundOutput();
 
     GstElement *m_pipeline = nullptr;
     // Messages carry the load they were posted under; those of a file
@@ -73,14 +83,20 @@ private:
     State m_state = State::Stopped;
     qint64 m_duration = 0;
     qint64 m_pendingSeek = -1;
+    // Where the muted warm-up winds back to.
+    qint64 m_resumeAt = 0;
     qreal m_rate = 1.0;
     float m_volume = 1.0f;
     bool m_prerolled = false;
     bool m_failed = false;
     bool m_warmUpWanted = false;
     bool m_warming = false;
+    bool m_outputChecked = false;
+    // The output came back during a play; it is taken up when the play ends.
+    bool m_reopenWanted = false;
     QTimer m_warmUp;
     QTimer m_positionReports;
+    GstOutputWatch m_outputWatch;
 };
 
 } // namespace vantrel
