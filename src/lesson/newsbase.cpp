@@ -11,6 +11,7 @@
 #include <QAccessibleWidget>
 #include <QDir>
 #include <QFileInfo>
+#include <QShowEvent>
 #include <QTimer>
 
 namespace vantrel {
@@ -100,6 +101,16 @@ std::array<OptionButton *, 9> NewsBase::answerOptions() const
     return {ui->PregUnoA, ui->PregUnoB, ui->PregUnoC,
             ui->PregDosA, ui->PregDosB, ui->PregDosC,
             ui->PregTresA, ui->PregTresB, ui->PregTresC};
+}
+
+void NewsBase::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown by the student's own key or click on the start-up box: ask for
+    // the keyboard, which a window manager may otherwise leave nowhere once
+    // the box is gone.
+    if (!event->spontaneous())
+        activateWindow();
 }
 
 void NewsBase::setPrompt(const QString &caption)

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QDropEvent;
+class QShowEvent;
 class QTimer;
 namespace Ui {
 class NewsBase;
@@ -60,6 +61,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void connectHandlers();
