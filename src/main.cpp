@@ -75,6 +75,10 @@ int main(int argc, char *argv[])
         std::fputs("vantrel: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 1;
     }
+    // Qt's GTK platform theme starts GTK, which would add its own
+    // accessibility bridge beside Qt's: screen readers then hang on this
+    // process. Qt's bridge alone announces every control.
+    qputenv("NO_AT_BRIDGE", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QLatin1String(vantrel::kVersion));
