@@ -9,7 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
 vantrel_need_packages "${vantrel_build_packages[@]}" libgtest-dev xvfb xauth xdotool \
-    dbus-daemon at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils
+    dbus-daemon at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils openbox \
+    qt6-gtk-platformtheme fonts-cantarell
 
 jobs=$(nproc)
 run_suite() {

@@ -2,13 +2,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """One whole lesson in the real program, driven by real clicks and keys (xdotool), read through the
 accessibility tree (AT-SPI) as a screen reader reads it, and heard at a PulseAudio server of its own.
-Usage: xvfb-run -a dbus-run-session -- /usr/bin/python3 -u lesson_e2e.py VANTREL TONE_MP3 (3.0 s of 440 Hz)"""
+It runs under a window manager, as on every desktop; with --gtk-font, under Qt's GTK theme with that font.
+Usage: xvfb-run -a dbus-run-session -- /usr/bin/python3 -u lesson_e2e.py VANTREL TONE_MP3 (3.0 s of 440 Hz)
+       [--gtk-font "Cantarell 16"]"""
 
-import contextlib, os, pathlib, shutil, subprocess, sys, tempfile, time
+import argparse, contextlib, os, pathlib, shutil, subprocess, sys, tempfile, time
 import pyatspi
 from pyatspi import (ROLE_ALERT, ROLE_APPLICATION, ROLE_COMBO_BOX, ROLE_DIALOG, ROLE_FRAME, ROLE_LABEL, ROLE_PANEL,
-                     ROLE_PUSH_BUTTON, ROLE_RADIO_BUTTON, ROLE_SLIDER, ROLE_TEXT, STATE_CHECKED, STATE_ENABLED,
-                     STATE_EXPANDED, STATE_SHOWING)
+                     ROLE_PUSH_BUTTON, ROLE_RADIO_BUTTON, ROLE_SLIDER, ROLE_TEXT, STATE_ACTIVE, STATE_CHECKED,
+                     STATE_ENABLED, STATE_EXPANDED, STATE_FOCUSED, STATE_SHOWING)
 
 TIMEOUT = 15.0  # seconds for one thing to appear; a step normally takes well under one
 RATE = 22050  # recorded samples a second, mono 16-bit
@@ -51,7 +53,7 @@ def write_library(folder, tone):
 
 def stretches(path):
     """The stretches of sound recorded (RMS of 5 ms above 300, gaps under 60 ms joined), each as
-    (start s, length s, Hz from zero crossings away from its 0.1 s edges)."""
+    (start s, length s, Hz from zero crossings away from its 0.1 s edges, RMS away from them)."""
     raw = path.read_bytes()
     data, window, edge, spans = memoryview(raw[:len(raw) // 2 * 2]).cast("h"), RATE // 200, RATE // 10, []
     for at in range(0, len(data) - window + 1, window):
@@ -62,7 +64,7 @@ def stretches(path):
             spans.append([at, at + window])
     inner = [data[begin + edge:end - edge] for begin, end in spans]
     return [(begin / RATE, (end - begin) / RATE, sum((a < 0) != (b < 0) for a, b in zip(i, i[1:])) / 2 / (len(i) / RATE)
-             if i else 0) for (begin, end), i in zip(spans, inner)]
+             if i else 0, (sum(v * v for v in i) / len(i)) ** 0.5 if i else 0) for (begin, end), i in zip(spans, inner)]
 
 
 def children(acc):
@@ -103,7 +105,7 @@ def tops(app, title):
 class Lesson:
     """The sound server, its recorder and the program; the lesson step by step, with what must be at each."""
 
-    def __init__(self, work):
+    def __init__(self, work, gtk_font=None):
         self.work, self.procs, self.recording, self.sound = work, [], work / "heard.raw", "unix:%s/runtime/pa" % work
         # Private runtime and cache folders keep the accessibility bus and the sound server apart.
         (work / "runtime").mkdir(0o700)
@@ -112,6 +114,11 @@ class Lesson:
         self.env.update(XDG_RUNTIME_DIR=str(work / "runtime"), XDG_CACHE_HOME=str(work / "cache"), HOME=str(work),
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_STYLE_OVERRIDE="Fusion",
                         LC_ALL="C.UTF-8", PULSE_SERVER=self.sound)
+        if gtk_font:  # the desktop's own theme and font, as GNOME, Ubuntu and Xfce give them to Qt programs
+            (work / "config" / "gtk-3.0").mkdir(parents=True)
+            (work / "config" / "gtk-3.0" / "settings.ini").write_text("[Settings]\ngtk-font-name=%s\n" % gtk_font)
+            self.env.update(QT_QPA_PLATFORMTHEME="gtk3", XDG_CONFIG_HOME=str(work / "config"))
+            del self.env["QT_STYLE_OVERRIDE"]
 
     def spawn(self, argv, out, **kwargs):
         self.procs.append(subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=open(
@@ -133,6 +140,9 @@ class Lesson:
         subprocess.run(["dbus-update-activation-environment", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"],
                        env=self.env, check=True, timeout=TIMEOUT)
         pyatspi.Registry.getDesktop(0)
+        # Windows mapped while the window manager still starts are taken in unfocused: wait for it to be done.
+        self.spawn(["openbox", "--sm-disable", "--startup", "touch %s/wm-ready" % self.work], "servers.log")
+        self.wait_for("the window manager", lambda app: (self.work / "wm-ready").exists(), program=False)
         self.app = self.spawn([binary], "program.log", cwd=self.work / "library", stderr=subprocess.STDOUT)
 
     def stop(self):
@@ -144,9 +154,9 @@ class Lesson:
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=TIMEOUT)
 
     def keys(self, title, *keys):
-        # No window manager runs, so give the window titled so the keyboard as one would.
+        # Give the window titled so the keyboard as a student's click would.
         self.xdotool("search", "--sync", "--all", "--onlyvisible", "--pid", str(self.app.pid),
-                     "--name", "^" + title.replace(".", r"\.") + "$", "windowfocus", "--sync")
+                     "--name", "^" + title.replace(".", r"\.") + "$", "windowactivate", "--sync")
         self.xdotool("key", "--clearmodifiers", *keys)
 
     def click(self, acc):
@@ -162,12 +172,13 @@ class Lesson:
                     app.clear_cache()
                     return app
 
-    def wait_for(self, what, probe):
+    def wait_for(self, what, probe, program=True):
         deadline, error = time.monotonic() + TIMEOUT, ""
         while time.monotonic() < deadline:
-            expect(self.app.poll() is None, "the program ended (status %s) waiting for %s", self.app.returncode, what)
+            expect(not program or self.app.poll() is None, "the program ended (status %s) waiting for %s",
+                   program and self.app.returncode, what)
             try:
-                if result := probe(self.application()):
+                if result := probe(program and self.application()):
                     return result
             except Exception as problem:  # not there yet, or an object vanished while read
                 error = ": %s" % problem
@@ -189,6 +200,16 @@ class Lesson:
         self.keys(title, "Return") if dismiss == "Enter" else self.click(ok)
         if not ends_program:
             self.wait_for("the box %r to close" % title, lambda app: not tops(app, title))
+
+    def has_keyboard(self):
+        """Right after the start-up box, without any help: the window active, X's focus in it, on Exit."""
+        def probe(app):
+            focus = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"], env=self.env, capture_output=True,
+                                   text=True, timeout=TIMEOUT).stdout.strip()
+            frame = one(seen(app), ROLE_FRAME, MENU)
+            return focus == MENU and has(frame, STATE_ACTIVE) and has(one(seen(frame), ROLE_PUSH_BUTTON, "Exit"),
+                                                                      STATE_FOCUSED)
+        self.wait_for("the window to have the keyboard, on Exit", probe)
 
     def menu(self, slot3_title):
         names = [STORIES[1][1], STORIES[2][1], slot3_title] + ["unavailable"] * 9
@@ -221,8 +242,9 @@ class Lesson:
         def opened(app):  # one reading of the screen, all checked on it: title and first prompt, no question yet
             on = seen(app)
             counts = [len(find(on, *what)) for what in [(ROLE_FRAME,), (ROLE_FRAME, MENU), (ROLE_LABEL, PROMPTS[0]),
-                      (ROLE_LABEL, story[1]), (ROLE_PANEL, CHOOSE), (ROLE_PANEL, story[3][0][0])]]
-            expect(counts == [1, 1, 1, 1, 0, 0], "frames, window, prompt, title, menu, question seen %r", counts)
+                      (ROLE_LABEL, story[1]), (ROLE_PANEL, CHOOSE)] + [(ROLE_PANEL, q[0]) for q in story[3]]]
+            expect(counts[:5] == [1, 1, 1, 1, 0] and not any(counts[5:]), "frames, window, prompt, title, menu, "
+                   "questions seen %r", counts)
             one(on, ROLE_PUSH_BUTTON, "Menu / Exit", True)
             return one(on, ROLE_PUSH_BUTTON, "Click to Listen", True)
         # A new recording starts a second or two late: samples must flow before the first hearing.
@@ -237,35 +259,38 @@ class Lesson:
             self.shown(ROLE_LABEL, prompt)
             time.sleep(0.4)  # the end of the sound, and a student's pause
 
-    def full_player(self):
-        """The full player by mouse at 1x to its end, then at 0.75x chosen from its list."""
-        position = self.shown(ROLE_SLIDER, "Position")
+    def full_player(self, plays):
+        """The full player by mouse: each play at its speed (chosen from the list when it differs) and, if given,
+        with the volume slider set to that share of its way, heard to its end; what was heard since it opened."""
+        before, position = len(stretches(self.recording)), self.shown(ROLE_SLIDER, "Position")
         self.wait_for("the full player's duration", lambda app: position.queryValue().maximumValue > 0)
         play = self.shown(ROLE_PUSH_BUTTON, "Play", True)
-        speed = self.shown(ROLE_COMBO_BOX, "1\u00d7")  # a combo box is named by its choice; "Speed" is its description
+        speed = self.shown(ROLE_COMBO_BOX, plays[0][0])  # a combo box is named by its choice; "Speed" is its description
         expect(speed.description == "Speed", "the speed choice is described as %r", speed.description)
-        for rate in ("1\u00d7", "0.75\u00d7"):
+        for rate, volume in plays:
             if speed.name != rate:
                 # A click opens its list, which then has the keyboard: one up from 1x is 0.75x.
                 self.click(speed)
                 self.wait_for("the speed list open", lambda app: has(speed, STATE_EXPANDED))
                 self.xdotool("key", "Up", "Return")
                 self.wait_for(rate, lambda app: speed.name == rate and not has(speed, STATE_EXPANDED))
+            if volume is not None:
+                value = self.shown(ROLE_SLIDER, "Volume").queryValue()
+                value.currentValue = value.minimumValue + (value.maximumValue - value.minimumValue) * volume
             self.click(play)
             self.wait_for("the full player to play at " + rate, lambda app: play.name == "Pause")
             self.wait_for("its end at " + rate, lambda app: play.name == "Play")
             time.sleep(0.4)  # quiet between plays
         runs = stretches(self.recording)
-        print("        heard" + "".join(" [at %.2f s: %.3f s, %.1f Hz]" % run for run in runs))
-        # Three hearings and two plays, each whole; the one at 0.75x as much longer, at the same pitch.
-        expect(len(runs) == 5 and all(length >= 2.95 for _, length, _ in runs[:4]) and abs(runs[4][1] - 4.0) <= 0.08
-               and abs(runs[4][2] - 440) <= 8.8, "not 4 stretches of 2.95 s or more, then 4.0 s at 440 Hz")
+        print("        heard" + "".join(" [at %.2f s: %.3f s, %.1f Hz, RMS %.0f]" % run for run in runs[before - 3:]))
+        return runs[before - 3:]
 
     def run(self):
         story, right = STORIES[2], [q[2] for q in STORIES[2][3]]
         self.box("Vantrel 5.75", lambda text: text.startswith(
             "Vantrel software helps people improve their ability to understand news broadcasts on the radio.\r\r")
             and "Download the free software here: " in text and "\n" not in text, "Enter")
+        self.has_keyboard()
         # The menu: titles exactly as read, the ampersand kept; Enter on the chosen option opens it.
         self.choose(self.menu("unavailable")[1])
         self.shown(ROLE_PUSH_BUTTON, "OK", True)
@@ -277,7 +302,12 @@ class Lesson:
         expect([[a.name for a in o] for o in answers] == [q[1] for q in story[3]], "the questions offer %r",
                [[a.name for a in o] for o in answers])
         expect(not find(seen(self.application()), ROLE_PUSH_BUTTON, "Click to Listen"), "Click to Listen still shown")
-        self.full_player()
+        # Three hearings and two plays, each whole; the one at 0.75x as much longer, at the same pitch, and with the
+        # volume half-way at most half as loud.
+        runs = self.full_player([("1\u00d7", None), ("0.75\u00d7", 0.5)])
+        expect(len(runs) == 5 and all(run[1] >= 2.95 for run in runs[:4]) and abs(runs[4][1] - 4.0) <= 0.08
+               and abs(runs[4][2] - 440) <= 8.8 and runs[4][3] <= runs[3][3] / 2, "not 4 stretches of 2.95 s or more, "
+               "then 4.0 s at 440 Hz at most half as loud")
 
         # The answers by mouse, the check by the access key Alt+A, then the transcript announced as such.
         self.shown(ROLE_PUSH_BUTTON, "Check Answers", True)
@@ -295,6 +325,13 @@ class Lesson:
         # A click in the transcript, then Esc: the menu, where slot 3 now shows its title.
         self.click(transcript)
         self.keys(MENU, "Escape")
+        # The next story's full player keeps the speed and the volume chosen.
+        self.choose(self.menu(STORIES[3][1])[0])
+        self.listen(STORIES[1])
+        runs = self.full_player([("0.75\u00d7", None)])
+        expect(len(runs) == 4 and all(run[1] >= 2.95 for run in runs[:3]) and abs(runs[3][1] - 4.0) <= 0.08
+               and runs[3][3] <= runs[2][3] / 2, "not 3 stretches of 2.95 s or more, then 4.0 s at most half as loud")
+        self.click(self.shown(ROLE_PUSH_BUTTON, "Menu / Exit", True))
         self.menu(STORIES[3][1])
         self.keys(MENU, "Escape")
         self.box("Vantrel", lambda text: text.startswith(" " * 16 + "Version 5.75\n\n") and text.count("\n") == 4
@@ -303,12 +340,13 @@ class Lesson:
 
 
 def main():
-    if len(sys.argv) != 3:
-        sys.exit(__doc__)
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("vantrel"), parser.add_argument("tone"), parser.add_argument("--gtk-font")
+    args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="vantrel-e2e-") as work:
-        lesson = Lesson(pathlib.Path(work))
+        lesson = Lesson(pathlib.Path(work), args.gtk_font)
         try:
-            lesson.start(os.path.realpath(sys.argv[1]), sys.argv[2])
+            lesson.start(os.path.realpath(args.vantrel), args.tone)
             lesson.run()
         except Exception:
             for log in sorted(lesson.work.glob("*.log")):
