@@ -148,6 +148,8 @@ GstMediaBackend::GstMediaBackend(QObject *parent)
     connect(&m_positionReports, &QTimer::timeout, this, &GstMediaBackend::reportPosition);
     connect(&m_outputWatch, &GstOutputWatch::outputAvailable, this,
             &GstMediaBackend::reopenOutput);
+    // A paused stream hears nothing of its server's end; the watch does.
+    connect(&m_outputWatch, &GstOutputWatch::outputLost, this, &GstMediaBackend::onOutputLost);
 
     if (!soundAvailable() || !(m_pipeline = makePipeline()))
         return;

@@ -62,6 +62,7 @@ private:
     void onEndOfStream();
     void onError(GstMessage *message);
     void checkSoundOutput();
+    void onOutputLost();
     void reopenOutput();
 
     void load(const QUrl &source);
@@ -92,6 +93,8 @@ private:
     bool m_warmUpWanted = false;
     bool m_warming = false;
     bool m_outputChecked = false;
+    // The watch saw the sound server go while this pipeline held a stream on it.
+    bool m_outputLost = false;
     // The output came back during a play; it is taken up when the play ends.
     bool m_reopenWanted = false;
     QTimer m_warmUp;

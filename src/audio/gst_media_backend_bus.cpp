@@ -109,7 +109,7 @@ void GstMediaBackend::onError(GstMessage *message)
     // Only a lost output is worth waiting for; a broken file stays broken.
     // Asked before NULL, which takes the failed sink out of the pipeline.
     if (isOutputError(message, m_pipeline))
-        m_outputWatch.watch();
+        m_outputWatch.watchForReturn();
 
     m_warmUp.stop();
     m_warming = false;

@@ -17,17 +17,34 @@ void GstMediaBackend::checkSoundOutput()
     if (m_outputChecked)
         return;
     m_outputChecked = true;
-    if (!playsSilently(m_pipeline))
+    if (!playsSilently(m_pipeline)) {
+        m_outputWatch.watchForLoss();
         return;
+    }
     // Hearings are still timed, so the student can go on; said once.
     sayNoSoundOutput();
-    m_outputWatch.watch();
+    m_outputWatch.watchForReturn();
+}
+
+void GstMediaBackend::onOutputLost()
+{
+    m_outputLost = true;
+    // A play under way hears of it itself, by an error.
+    if (!m_pipeline || m_failed || m_state == State::Playing)
+        return;
+    // The sinks of one process share one connection to a server: the dead
+    // one, held by this idle pipeline, would fail every look for its return.
+    m_resumeAt = m_state == State::Paused ? position() : 0;
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    resetLoad();
+    // Played before the server is back, the file is loaded again, silently.
+    m_failed = true;
 }
 
 void GstMediaBackend::reopenOutput()
 {
     // A load since the output was lost may have found it again.
-    if (!m_pipeline || (!m_failed && !playsSilently(m_pipeline)))
+    if (!m_pipeline || (!m_failed && !m_outputLost && !playsSilently(m_pipeline)))
         return;
     // A play under way goes on silently to its end: taking it up again from
     // the middle would start late and cut.
@@ -35,8 +52,11 @@ void GstMediaBackend::reopenOutput()
         m_reopenWanted = true;
         return;
     }
-    const qint64 resumeAt = m_state == State::Paused ? position() : 0;
+    // A pipeline already taken to NULL no longer knows where it stood.
+    const qint64 resumeAt = m_state != State::Paused ? 0 : m_outputLost ? m_resumeAt : position();
     gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    // Only NULL lets autoaudiosink choose again; a new file alone would not.
+    m_outputLost = false;
     resetLoad();
     if (m_source.isEmpty())
         return;

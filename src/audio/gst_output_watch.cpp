@@ -9,14 +9,15 @@ namespace {
 
 // Soon enough that the output is ready again before a student's next click,
 // seldom enough to cost nothing while there is no server at all.
-constexpr int kLookMs = 1000;
+constexpr int kReturnLookMs = 1000;
+// A server that is there answers a look in a millisecond or two.
+constexpr int kLossLookMs = 2000;
 
 } // namespace
 
 GstOutputWatch::GstOutputWatch(QObject *parent)
     : QObject(parent)
 {
-    m_looks.setInterval(kLookMs);
     connect(&m_looks, &QTimer::timeout, this, &GstOutputWatch::look);
 }
 
@@ -27,10 +28,22 @@ GstOutputWatch::~GstOutputWatch()
         m_worker.join();
 }
 
-void GstOutputWatch::watch()
+void GstOutputWatch::watchForLoss()
 {
-    if (!m_looks.isActive())
-        m_looks.start();
+    watch(false);
+}
+
+void GstOutputWatch::watchForReturn()
+{
+    watch(true);
+}
+
+void GstOutputWatch::watch(bool forReturn)
+{
+    if (m_looks.isActive() && m_forReturn == forReturn)
+        return;
+    m_forReturn = forReturn;
+    m_looks.start(forReturn ? kReturnLookMs : kLossLookMs);
 }
 
 void GstOutputWatch::look()
@@ -49,10 +62,16 @@ void GstOutputWatch::look()
 void GstOutputWatch::onLooked(bool opens)
 {
     m_looking = false;
-    if (!opens || !m_looks.isActive())
+    // The mode may have changed while the look was under way; it answers the new one.
+    if (!m_looks.isActive() || opens != m_forReturn)
         return;
-    m_looks.stop();
-    emit outputAvailable();
+    if (m_forReturn) {
+        m_looks.stop();
+        emit outputAvailable();
+    } else {
+        watch(true);
+        emit outputLost();
+    }
 }
 
 } // namespace vantrel
