@@ -141,10 +141,11 @@ void PlayerControls::pinSizes()
 
 void PlayerControls::buildLayout()
 {
-    // Three rows: the buttons, with room left for more; the speed and the
-    // volume; where the sound is.
+    // Three rows: the buttons, with room for three more of them (six and
+    // their gaps take 137 of the 141 pixels); the speed and the volume;
+    // where the sound is.
     auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(2);
+    buttons->setSpacing(1);
     for (QToolButton *button : {m_play, m_stop, m_back})
         buttons->addWidget(button);
     buttons->addStretch(1);
