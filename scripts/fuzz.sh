@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the story-file readers with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer, seeded with the sample library's story file,
-# and then vantrel-make's .story reader, seeded with the sample's sources.
-# Usage: scripts/fuzz.sh [SECONDS]   (default 60, shared by the two)
+# then vantrel-make's .story reader, seeded with the sample's sources, and
+# then the timing-file readers and the sentence split, seeded with a small
+# timing file of each kind.
+# Usage: scripts/fuzz.sh [SECONDS]   (default 60, shared by the three)
 # Builds with clang++ directly, apart from the CMake build, which uses g++.
 # VANTREL_FUZZ_DIR chooses the work folder (default build-fuzz).
 # Exit status: 0 with no crash, 1 when the fuzzer found one (the input is
@@ -20,8 +22,9 @@ rm -rf "$out/crashes"
 mkdir -p "$out/crashes"
 library="$root/src/library"
 maker="$root/src/maker"
-first=$((seconds / 2))
-second=$((seconds - first))
+first=$((seconds / 3))
+second=$((seconds / 3))
+third=$((seconds - first - second))
 
 # fuzz_target NAME SECONDS SEEDS SOURCES...: builds and runs one fuzzer, with
 # its own corpus, which grows from run to run.
@@ -60,12 +63,22 @@ story_seeds="$out/story-seeds"
 mkdir -p "$story_seeds"
 cp "$root"/stories/src/*.story "$story_seeds/"
 sed 's/$/\r/' "$root/stories/src/01-tarnwick-library-opens-again.story" >"$story_seeds/crlf.story"
+# The timing files' seeds: a WebVTT file with what other tools add, and an
+# Audacity label export.
+timing_seeds="$out/timing-seeds"
+mkdir -p "$timing_seeds"
+printf 'WEBVTT - news\n\nNOTE made by hand\n\n1\n00:00.000 --> 00:02.500 align:start\nDr. Lee came at 6 p.m.\non Monday.\n\n00:02.500 --> 01:00:04.000\n\xe2\x80\x9cIs it safe?\xe2\x80\x9d asked J. Smith. It is!\n' \
+    >"$timing_seeds/story.vtt"
+printf '0.000000\t2.500000\tDr. Lee came.\r\n\\\t100.0\t2000.0\r\n2,5\t4,0\tIt is!\r\n' >"$timing_seeds/labels.txt"
 
 failed=0
 fuzz_target fuzz_story_file "$first" "$seeds" \
     "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/text.cpp"
 fuzz_target fuzz_story_source "$second" "$story_seeds" \
     "$root/tests/fuzz/fuzz_story_source.cpp" "$maker/story_source.cpp" "$maker/cp1252.cpp" "$library/text.cpp"
+fuzz_target fuzz_timing_file "$third" "$timing_seeds" \
+    "$root/tests/fuzz/fuzz_timing_file.cpp" "$library/timing_file.cpp" "$library/timing_text.cpp" \
+    "$library/cue_check.cpp" "$library/sentences.cpp" "$library/text.cpp"
 
 crashes=$(find "$out/crashes" -type f | wc -l)
 echo "crashes: $crashes"

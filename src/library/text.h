@@ -12,4 +12,20 @@ namespace vantrel {
 // lost or merged.
 std::u16string widenCp1252(std::string_view bytes);
 
+// The same characters as UTF-8, for terminals and for comparing with files
+// that authors write in UTF-8.
+std::string utf8FromCp1252(std::string_view bytes);
+
+// True when the bytes are well-formed UTF-8: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF, no sequence cut short.
+bool isUtf8(std::string_view bytes);
+
+// Space, tab, CR, LF, VT or FF.
+bool isAsciiSpace(char c);
+
+// Every run of ASCII white space (space, tab, CR, LF, VT, FF) made one space,
+// and none left at either end: texts that differ only in their line breaks
+// and spacing compare equal.
+std::string collapseSpaces(std::string_view text);
+
 } // namespace vantrel

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// checkCues, of timing_file.h: a story's cues against its sentences and its
+// recording.
+#include "text.h"
+#include "timing_file.h"
+#include "timing_text.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+std::string counted(std::size_t n, const char *singular, const char *plural)
+{
+    return std::to_string(n) + " " + (n == 1 ? singular : plural);
+}
+
+void checkTimes(const Cue &cue, const Cue *previous, std::int64_t lengthMs, std::vector<TimingError> &errors)
+{
+    const auto error = [&](std::string message) { errors.push_back({cue.line, std::move(message)}); };
+    if (cue.endMs < cue.startMs)
+        error("the cue's end " + formatTime(cue.endMs) + " is before its start " + formatTime(cue.startMs));
+    else if (cue.endMs == cue.startMs)
+        error("the cue ends at its start, " + formatTime(cue.startMs) + "; it must end after it starts");
+    if (previous && cue.startMs < previous->startMs) {
+        error("the cue starts at " + formatTime(cue.startMs) + ", before the previous cue (line "
+              + std::to_string(previous->line) + "), which starts at " + formatTime(previous->startMs)
+              + "; cues must follow the story's order");
+    } else if (previous && cue.startMs < previous->endMs) {
+        error("the cue starts at " + formatTime(cue.startMs) + ", before the previous cue (line "
+              + std::to_string(previous->line) + ") ends at " + formatTime(previous->endMs)
+              + "; cues must not overlap");
+    }
+    if (cue.endMs > lengthMs)
+        error("the cue ends at " + formatTime(cue.endMs) + ", after the recording, which lasts "
+              + formatTime(lengthMs));
+}
+
+// The two texts, long ones from the start of the word they part in, so that
+// the difference shows even in a long sentence.
+std::string difference(const std::string &cue, const std::string &sentence)
+{
+    if (cue.size() <= kShownLength && sentence.size() <= kShownLength)
+        return quoted(cue) + " where the story has " + quoted(sentence);
+    const std::size_t shorter = std::min(cue.size(), sentence.size());
+    const auto common = static_cast<std::size_t>(
+        std::mismatch(cue.begin(), cue.begin() + static_cast<std::ptrdiff_t>(shorter), sentence.begin()).first
+        - cue.begin());
+    const std::size_t space = common == 0 ? std::string::npos : cue.rfind(' ', common - 1);
+    const std::size_t from = space == std::string::npos ? 0 : space + 1;
+    const std::string_view lead = from > 0 ? "..." : "";
+    return quoted(std::string_view(cue).substr(from), lead) + " where the story has "
+           + quoted(std::string_view(sentence).substr(from), lead);
+}
+
+} // namespace
+
+std::vector<TimingError> checkCues(const std::vector<Cue> &cues, const std::vector<std::string> &sentences,
+                                   std::int64_t lengthMs)
+{
+    std::vector<TimingError> errors;
+    // With a cue too many or too few, every text after the first that
+    // differs would differ too; the first one tells where.
+    bool compareTexts = true;
+    for (std::size_t i = 0; i < cues.size(); ++i) {
+        const Cue &cue = cues[i];
+        checkTimes(cue, i > 0 ? &cues[i - 1] : nullptr, lengthMs, errors);
+        if (i == sentences.size()) {
+            errors.push_back({cue.line, "this is cue " + std::to_string(i + 1) + ", but the story has "
+                                            + counted(sentences.size(), "sentence", "sentences")
+                                            + "; each sentence needs exactly one cue"});
+        }
+        if (i >= sentences.size() || !compareTexts)
+            continue;
+        const std::string text = collapseSpaces(cue.text), sentence = collapseSpaces(sentences[i]);
+        if (text != sentence) {
+            errors.push_back({cue.line, "the cue's text is not sentence " + std::to_string(i + 1)
+                                            + " of the story: it has " + difference(text, sentence)});
+            compareTexts = cues.size() == sentences.size();
+        }
+    }
+    if (cues.size() < sentences.size()) {
+        errors.push_back({cues.empty() ? 1 : cues.back().line,
+                          "the file ends after " + counted(cues.size(), "cue", "cues") + ", but the story has "
+                              + counted(sentences.size(), "sentence", "sentences") + "; the next one is "
+                              + quoted(sentences[cues.size()])});
+    }
+    return errors;
+}
+
+} // namespace vantrel

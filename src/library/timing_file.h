@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+// One timed sentence of a story.
+struct Cue {
+    std::int64_t startMs = 0, endMs = 0;
+    std::string text;
+    int line = 0;  // where the cue's times stand in its file
+
+    bool operator==(const Cue &) const = default;
+};
+
+struct TimingError {
+    int line = 0;
+    std::string message;  // a lower-case clause, as vantrel-check prints it
+
+    bool operator==(const TimingError &) const = default;
+};
+
+struct TimingRead {
+    std::vector<Cue> cues;          // only the well-formed ones
+    std::vector<TimingError> errors;
+};
+
+// Reads a WebVTT file: an optional UTF-8 byte order mark; LF, CR LF or CR
+// line endings; "WEBVTT" alone or followed by a space or tab and anything on
+// the first line; header lines up to the first blank line; then blocks
+// separated by blank lines. NOTE, STYLE and REGION blocks are skipped; a cue
+// is an optional identifier line, "START --> END" with optional settings,
+// and text lines up to a blank line, joined by single spaces. Times are
+// mm:ss.ttt or hh:mm:ss.ttt. Any bytes are safe to give.
+TimingRead readWebVtt(std::string_view bytes);
+
+// Reads an Audacity label track export: "start<TAB>end<TAB>text" a line,
+// times in seconds with a decimal point or comma, rounded to the nearest
+// millisecond. Blank lines and lines starting with a backslash (the second
+// line of a spectral label) are skipped.
+TimingRead readAudacityLabels(std::string_view bytes);
+
+// "WEBVTT", a blank line, and each cue as "MM:SS.mmm --> MM:SS.mmm" (with
+// hours, HH:MM:SS.mmm, from one hour on), its text and a blank line; LF line
+// endings. A cue's text must hold no line break.
+std::string writeWebVtt(const std::vector<Cue> &cues);
+
+// Checks a story's cues against its sentences (see splitSentences) and its
+// recording's length: one cue a sentence, in order, with that sentence's
+// text (white space runs count as one space); each cue ending after it
+// starts, starting no earlier than the one before it ends, and ending within
+// the recording. Each error carries its cue's line.
+std::vector<TimingError> checkCues(const std::vector<Cue> &cues, const std::vector<std::string> &sentences,
+                                   std::int64_t lengthMs);
+
+} // namespace vantrel

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sentences of a transcript, and the timing files that time them.
+#include "sentences.h"
+#include "timing_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+using vantrel::Cue;
+using vantrel::TimingError;
+using Sentences = std::vector<std::string>;
+
+namespace vantrel {
+void PrintTo(const Cue &c, std::ostream *os) { *os << c.line << ": " << c.startMs << " --> " << c.endMs << " " << c.text; }
+void PrintTo(const TimingError &e, std::ostream *os) { *os << e.line << ": " << e.message; }
+} // namespace vantrel
+
+namespace {
+
+TEST(SplitSentences, breaksOnlyWhereASentenceEnds)
+{
+    const std::pair<std::string, Sentences> cases[] = {
+        {"  It rained.\tFarmers  waited?  Yes! ", {"It rained.", "Farmers waited?", "Yes!"}},
+        {"Mr. Hale, Mrs. Hale, Ms. Ode and Dr. Ray met at St. Ann's. Prof. Ito came.",
+         {"Mr. Hale, Mrs. Hale, Ms. Ode and Dr. Ray met at St. Ann's.", "Prof. Ito came."}},
+        {"J. R. Smith of the U.S. Senate spoke. Prices rose 3.5 per cent.",
+         {"J. R. Smith of the U.S. Senate spoke.", "Prices rose 3.5 per cent."}},
+        {"It opens at 9 a.m. Monday and shuts at 5 P.M. The mayor came at 6 p.m. and left.",
+         {"It opens at 9 a.m. Monday and shuts at 5 P.M.", "The mayor came at 6 p.m. and left."}},
+        {"He said \"Stop.\" Then (quietly.) \u201CGo!\u201D \u2018Now?\u2019 Fine.",
+         {"He said \"Stop.\"", "Then (quietly.)", "\u201CGo!\u201D", "\u2018Now?\u2019", "Fine."}},
+        {"\"Is it safe?\" asked the mayor. Really?! \u00C9lise knew... \u00E9lan.",
+         {"\"Is it safe?\" asked the mayor.", "Really?!", "\u00C9lise knew... \u00E9lan."}},
+        {"Apples, e.g. Ripe ones, etc. And pears.", {"Apples, e.g. Ripe ones, etc.", "And pears."}},
+        {" \t ", {}},
+    };
+    for (const auto &[transcript, sentences] : cases)
+        EXPECT_EQ(vantrel::splitSentences(transcript), sentences) << transcript;
+}
+
+const std::vector<Cue> kCues = {{0, 2500, "\u201CRain,\u201D she said.", 3}, {2500, 3599999, "", 6},
+                                {3600000, 36000000001, "Late.", 9}};
+
+TEST(WebVtt, writtenCuesReadBackUnchanged)
+{
+    const std::string written = vantrel::writeWebVtt(kCues);
+    EXPECT_EQ(written, "WEBVTT\n\n00:00.000 --> 00:02.500\n\u201CRain,\u201D she said.\n\n00:02.500 --> 59:59.999\n\n\n"
+                       "01:00:00.000 --> 10000:00:00.001\nLate.\n\n");
+    const vantrel::TimingRead read = vantrel::readWebVtt(written);
+    EXPECT_EQ(read.cues, kCues);
+    EXPECT_EQ(read.errors, std::vector<TimingError>{});
+}
+
+// Other tools' files: byte order mark, header, notes, identifiers, settings, line endings.
+TEST(WebVtt, readsEveryLayoutOfACue)
+{
+    const std::pair<std::string, int> cases[] = {
+        {"WEBVTT\n\n00:01.000 --> 01:00:02.500\nHello\nthere\n", 3},
+        {"\xEF\xBB\xBFWEBVTT - news\r\nKind: captions\r\n\r\nNOTE by hand\r\n00:00.000\r\n\r\nSTYLE\r\n::cue {}\r\n\r\n"
+         "\r\n1\r\n00:01.000\t-->\t01:00:02.500 align:start line:0\r\nHello\r\nthere", 12},
+        {"WEBVTT\r\rREGION\rid:r\r\r 00:01.000 --> 0001:00:02.500\rHello\rthere\r\r", 6},
+    };
+    for (const auto &[bytes, line] : cases) {
+        const vantrel::TimingRead read = vantrel::readWebVtt(bytes);
+        EXPECT_EQ(read.cues, (std::vector<Cue>{{1000, 3602500, "Hello there", line}})) << bytes;
+        EXPECT_EQ(read.errors, std::vector<TimingError>{}) << bytes;
+    }
+}
+
+TEST(WebVtt, reportsWhatIsWrongOnItsLine)
+{
+    const std::string shape = " is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, such as 01:02.500";
+    const std::string cue = "\n\n00:01.000 --> 00:02.000\nx\n";
+    const std::pair<std::string, TimingError> cases[] = {
+        {"WEBVTT" + cue + "\xC0\x80\n", {5, "this line is not UTF-8 text; save the file as UTF-8"}},
+        {"", {1, "the first line is not \"WEBVTT\", so this is not a WebVTT file"}},
+        {"WEBVTTX" + cue, {1, "the first line is not \"WEBVTT\", so this is not a WebVTT file"}},
+        {"WEBVTT\n\nNOTE nothing yet\n", {1, "the file holds no cue"}},
+        {"WEBVTT\n00:01.000 --> 00:02.000\nx\n", {2, "a blank line must end the header before the first cue"}},
+        {"WEBVTT\n\n1:02.000 --> 00:02.000\n", {3, "the cue's start \"1:02.000\"" + shape}},
+        {"WEBVTT\n\n00:00.000 --> 00:02.00\n", {3, "the cue's end \"00:02.00\"" + shape}},
+        {"WEBVTT\n\n0:00:00.000 --> 00:02.000\n", {3, "the cue's start \"0:00:00.000\"" + shape}},
+        {"WEBVTT\n\n00:00,000 --> 00:02.000\n", {3, "the cue's start \"00:00,000\"" + shape}},
+        {"WEBVTT\n\n00:00.000 --> 00:02.000x\n", {3, "the cue's end \"00:02.000x\"" + shape}},
+        {"WEBVTT\n\n00:60.000 --> 01:00.000\n", {3, "the cue's start \"00:60.000\" is not a time: seconds run from 00 to 59"}},
+        {"WEBVTT\n\n01:60:00.000 --> 01:00.000\n", {3, "the cue's start \"01:60:00.000\" is not a time: minutes run from 00 to 59"}},
+        {"WEBVTT\n\n1000000000:00:00.000 --> 01:00.000\n",
+         {3, "the cue's start \"1000000000:00:00.000\" is not a time: the hours have more than 9 digits"}},
+        {"WEBVTT" + cue + "00:02.000 --> 00:03.000\n", {5, "a cue's text cannot hold \"-->\"; put a blank line before the next cue"}},
+        {"WEBVTT\n\nid\nx" + cue, {3, "this block is neither a cue nor a note: a cue starts with its times, such as "
+                                      "\"00:01.000 --> 00:04.500\", or with one line naming it and then its times"}},
+    };
+    for (const auto &[bytes, error] : cases) {
+        const std::vector<TimingError> errors = vantrel::readWebVtt(bytes).errors;
+        EXPECT_EQ(errors.empty() ? TimingError{} : errors.front(), error) << bytes;
+    }
+}
+
+TEST(AudacityLabels, readLabelsToTheNearestMillisecond)
+{
+    const vantrel::TimingRead read = vantrel::readAudacityLabels(
+        "0.000000\t1.2345\tFirst one\r\n\\\t100.0\t2000.0\r\n\r\n1,2345\t2,9995\t\r\n3\t4\r\n5.x\t6\tBad\r\n7");
+    EXPECT_EQ(read.cues, (std::vector<Cue>{{0, 1235, "First one", 1}, {1235, 3000, "", 4}, {3000, 4000, "", 5}}));
+    EXPECT_EQ(read.errors, (std::vector<TimingError>{
+                               {6, "the label's start \"5.x\" is not a time in seconds, such as 1.250"},
+                               {7, "a label line holds its start, end and text, separated by tabs; this one has no tab"}}));
+}
+
+} // namespace
