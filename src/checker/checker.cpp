@@ -7,6 +7,7 @@
 #include "story_file.h"
 #include "story_lines.h"
 #include "text.h"
+#include "timing_check.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,32 +23,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char *kAudioExtension = ".MP3";
+constexpr const char *kTimingExtension = ".vtt";
 constexpr double kMaxDurationMismatch = 0.10;
 constexpr double kExpectedKbits = 32.0;
 constexpr std::size_t kShownNameLength = 40;
 
-std::string toUtf8(std::u16string_view text)
-{
-    std::string out;
-    for (const char16_t c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 // Story bytes as the program shows them, in UTF-8 for the terminal.
 std::string shownText(std::string_view bytes)
 {
-    return toUtf8(widenCp1252(bytes));
+    return utf8FromCp1252(bytes);
 }
 
 // A story text in quotes, control characters made visible, long texts cut.
@@ -148,7 +132,8 @@ public:
             return;
         }
         ++m_present;
-        checkAudio(slot, base);
+        const std::optional<std::int64_t> recordingMs = checkAudio(slot, base);
+        checkTiming(base, recordingMs);
         if (title(m_lines, slot).empty())
             warning(base + 2, story + "the title is empty");
         if (field(m_lines, base, 3).empty())
@@ -198,7 +183,18 @@ private:
         }
     }
 
-    void checkAudio(int slot, int base)
+    // The timing file is named like the MP3; without a playing time read
+    // from the MP3's frames, its cues are checked against the text alone.
+    void checkTiming(int base, std::optional<std::int64_t> recordingMs)
+    {
+        const std::string name = shownText(field(m_lines, base, 1)) + kTimingExtension;
+        for (Finding &finding : checkTimingFile(m_folder / fs::path(name), name, field(m_lines, base, 3), recordingMs))
+            m_findings.push_back(std::move(finding));
+    }
+
+    // The recording's playing time, rounded up to whole milliseconds, when
+    // its frames can be read.
+    std::optional<std::int64_t> checkAudio(int slot, int base)
     {
         const int line = base + 1;
         const std::string &name = field(m_lines, base, 1);
@@ -217,26 +213,26 @@ private:
         const fs::file_status status = fs::status(path, ec);
         if (status.type() == fs::file_type::not_found) {
             error(line, audio + " is missing" + lookAlike(name));
-            return;
+            return std::nullopt;
         }
         if (!fs::is_regular_file(status)) {
             error(line, audio + (ec ? " cannot be read: " + ec.message() : std::string(" is not a file")));
-            return;
+            return std::nullopt;
         }
         const std::uintmax_t size = fs::file_size(path, ec);
         std::ifstream in(path, std::ios::binary);
         if (ec || !in.is_open()) {
             error(line, audio + " cannot be read" + (ec ? ": " + ec.message() : std::string()));
-            return;
+            return std::nullopt;
         }
         if (size == 0) {
             error(line, audio + " is empty");
-            return;
+            return std::nullopt;
         }
         const std::uintmax_t delay = hearingDelayMs(size);
         if (delay == 0) {
             error(line, audio + " is only " + counted(size, "byte", "bytes") + ", so a hearing of it would last 0 ms");
-            return;
+            return std::nullopt;
         }
         if (size > kMaxHearingAudioBytes) {
             warning(line, audio + " is " + std::to_string(size) + " bytes, so a hearing lasts "
@@ -247,11 +243,12 @@ private:
         const std::optional<Mp3Scan> scan = scanMp3(in);
         if (!scan) {
             warning(line, audio + " does not look like MP3 audio (no MPEG audio frames found)");
-            return;
+            return std::nullopt;
         }
         const double real = scan->durationMs;
+        const auto recordingMs = static_cast<std::int64_t>(std::ceil(real));
         if (std::abs(static_cast<double>(delay) - real) <= kMaxDurationMismatch * real)
-            return;
+            return recordingMs;
         const double kbits = static_cast<double>(scan->frameBytes) * 8.0 / real;
         std::string why;
         if (std::abs(kbits - kExpectedKbits) > 0.05 * kExpectedKbits) {
@@ -263,6 +260,7 @@ private:
         }
         warning(line, audio + " plays for " + seconds(real) + ", but its hearing ends after "
                           + seconds(static_cast<double>(delay)) + " (size / 4 ms): " + why);
+        return recordingMs;
     }
 
     // A "missing" file is most often there under a name that differs in
@@ -313,6 +311,13 @@ int LibraryCheck::errorCount() const
     }));
 }
 
+int LibraryCheck::storyFileErrorCount() const
+{
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const Finding &f) {
+        return f.severity == Finding::Severity::Error && f.file == kStoryFileName;
+    }));
+}
+
 int LibraryCheck::warningCount() const
 {
     return static_cast<int>(findings.size()) - errorCount();
@@ -346,14 +351,18 @@ LibraryCheck checkLibrary(const fs::path &folder)
     checker.checkNoStory();
 
     check.findings = checker.take();
-    std::stable_sort(check.findings.begin(), check.findings.end(),
-                     [](const Finding &a, const Finding &b) { return a.line < b.line; });
+    // The timing files' findings keep their order: story by story, each
+    // file's in line order.
+    std::stable_sort(check.findings.begin(), check.findings.end(), [](const Finding &a, const Finding &b) {
+        const bool aStoryFile = a.file == kStoryFileName, bStoryFile = b.file == kStoryFileName;
+        return aStoryFile && (!bStoryFile || a.line < b.line);
+    });
     return check;
 }
 
 std::string formatFinding(const Finding &finding)
 {
-    return std::string(kStoryFileName) + ":" + std::to_string(finding.line) + ": "
+    return finding.file + ":" + std::to_string(finding.line) + ": "
            + (finding.severity == Finding::Severity::Error ? "error" : "warning") + ": " + finding.message;
 }
 

@@ -23,10 +23,12 @@ constexpr int kUnreadable = 2;
 constexpr const char *kHelp = R"(Usage: vantrel-check [FOLDER]
   or:  vantrel-check --fit [FOLDER]
 
-Checks a Vantrel story library: FOLDER/vtl.txt and the MP3 files its stories
-name (FOLDER is the current folder when left out). Every problem is one line,
+Checks a Vantrel story library: FOLDER/vtl.txt, the MP3 files its stories
+name and their timing files, if any (FOLDER is the current folder when left
+out). Every problem is one line,
   vtl.txt:LINE: error: MESSAGE      something that breaks a lesson
   vtl.txt:LINE: warning: MESSAGE    something that is probably a mistake
+  STORY01.vtt:LINE: error: MESSAGE  a timing file that does not fit its story
 followed by a count of errors and warnings. LINE counts lines the way Vantrel
 does. The check only reads; it changes nothing.
 
@@ -61,6 +63,11 @@ The story file in brief:
 
   Each MP3 lies beside vtl.txt, encoded at a constant 32 kbit/s: a hearing
   lasts the file's size / 4 ms, at most 65.5 s (262141 bytes).
+
+  A story may have a timing file beside its MP3, named like it with ".vtt"
+  (STORY01.vtt): WebVTT in UTF-8, one cue for each sentence of the
+  transcript, in order, with the sentence's text, within the recording and
+  not overlapping.
 )";
 
 struct Options {
@@ -128,7 +135,9 @@ int fit(const fs::path &folder, std::ostream &out, std::ostream &err)
     const std::optional<LibraryCheck> before = readableCheck(folder, err);
     if (!before)
         return kUnreadable;
-    if (!before->sizeOutOfRange || before->errorCount() > 1) {
+    // Timing files' errors do not stop it: it changes nothing they depend on,
+    // and the report after it still shows them.
+    if (!before->sizeOutOfRange || before->storyFileErrorCount() > 1) {
         printReport(*before, out);
         out << (before->sizeOutOfRange
                     ? "--fit changed nothing: it only mends the size, and vtl.txt has other errors; fix those first\n"

@@ -21,6 +21,23 @@ struct BrokenLibrary {
     Run run = Check;
 };
 
+// Story 2 told in three sentences (Windows-1252 quotes), and a timing file
+// that fits it and its 6 s recording, written as authors do, in UTF-8.
+const std::string kTimedTranscript = "Dr. Ann Lee spoke at 6 p.m. on Monday. \x93Is it safe?\x94 asked J. Smith. It is!";
+const std::string kTiming = "WEBVTT\n\n00:00.000 --> 00:02.500\nDr. Ann Lee spoke\nat 6 p.m. on Monday.\n\n"
+                            "00:02.500 --> 00:04.000\n\u201CIs it safe?\u201D asked J. Smith.\n\n"
+                            "00:04.200 --> 00:06.000\nIt is!\n";
+
+// Story 2 with that timing file, `from` replaced by `to` in it.
+void timed(StoryLibrary &l, const std::string &from = "", const std::string &to = "")
+{
+    std::string timing = kTiming;
+    if (!from.empty())
+        timing.replace(timing.find(from), from.size(), to);
+    l.line(27, kTimedTranscript);
+    l.files["NEWS02.vtt"] = timing;
+}
+
 const BrokenLibrary kBrokenLibraries[] = {
     {"oneByteShort", [](StoryLibrary &l) { l.size = 8859; },
      {"vtl.txt:1: error: the file is 8859 bytes, 1 too few; it must be 8860 to 8868 bytes "
@@ -124,6 +141,41 @@ const BrokenLibrary kBrokenLibraries[] = {
       "vtl.txt:19: warning: story 1: answer 3A is empty",
       "vtl.txt:21: warning: story 1: answer 3B is empty",
       "vtl.txt:23: warning: story 1: answer 3C is empty", "4 errors, 15 warnings"}, 1},
+    {"timingFileFits", [](StoryLibrary &l) { timed(l); }, {"0 errors, 0 warnings"}, 0},
+    {"timingHeaderMissing", [](StoryLibrary &l) { timed(l, "WEBVTT", "WEBVTT:"); },
+     {"NEWS02.vtt:1: error: the first line is not \"WEBVTT\", so this is not a WebVTT file", "1 error, 0 warnings"}, 1},
+    {"timingTimeMalformed", [](StoryLibrary &l) { timed(l, "00:02.500 -->", "00:02.5 -->"); },
+     {"NEWS02.vtt:7: error: the cue's start \"00:02.5\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, "
+      "such as 01:02.500", "1 error, 0 warnings"}, 1},
+    {"timingCuesOverlap", [](StoryLibrary &l) { timed(l, "00:04.200", "00:03.900"); },
+     {"NEWS02.vtt:10: error: the cue starts at 00:03.900, before the previous cue (line 7) ends at 00:04.000; "
+      "cues must not overlap", "1 error, 0 warnings"}, 1},
+    {"timingCuesOutOfOrder", [](StoryLibrary &l) { timed(l, "00:04.200 --> 00:06.000", "00:01.000 --> 00:02.000"); },
+     {"NEWS02.vtt:10: error: the cue starts at 00:01.000, before the previous cue (line 7), which starts at "
+      "00:02.500; cues must follow the story's order", "1 error, 0 warnings"}, 1},
+    {"timingBeyondTheRecording", [](StoryLibrary &l) { timed(l, "00:06.000", "00:06.001"); },
+     {"NEWS02.vtt:10: error: the cue ends at 00:06.001, after the recording, which lasts 00:06.000",
+      "1 error, 0 warnings"}, 1},
+    {"timingCueMissing", [](StoryLibrary &l) { timed(l, "\n00:04.200 --> 00:06.000\nIt is!\n", ""); },
+     {"NEWS02.vtt:7: error: the file ends after 2 cues, but the story has 3 sentences; the next one is \"It is!\"",
+      "1 error, 0 warnings"}, 1},
+    // vtl.txt's findings come first, whatever their lines.
+    {"timingTextWrong",
+     [](StoryLibrary &l) {
+         timed(l, "J. Smith", "J. Smyth");
+         l.line(74, "");
+     },
+     {"vtl.txt:74: warning: story 4: the title is empty",
+      "NEWS02.vtt:7: error: the cue's text is not sentence 2 of the story: it has \"\u201CIs it safe?\u201D asked J. "
+      "Smyth.\" where the story has \"\u201CIs it safe?\u201D asked J. Smith.\"", "1 error, 1 warning"}, 1},
+    {"timingWithoutRecordingIsNotTimed",
+     [](StoryLibrary &l) {
+         timed(l, "00:06.000", "00:09.000");
+         l.files.erase("NEWS02.MP3");
+     },
+     {"vtl.txt:25: error: story 2: audio file \"NEWS02.MP3\" is missing", "1 error, 0 warnings"}, 1},
+    {"timingFileAFolder", [](StoryLibrary &l) { l.files["NEWS03.vtt/cues"] = ""; },
+     {"NEWS03.vtt:1: error: the timing file is a folder, not a file", "1 error, 0 warnings"}, 1},
     {"fitTrims", [](StoryLibrary &l) { l.size = 8900; },
      {"trimmed 36 bytes from the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8900; the old "
       "file is vtl.txt.bak)", "0 errors, 0 warnings"}, 0, Fitted},
@@ -135,6 +187,16 @@ const BrokenLibrary kBrokenLibraries[] = {
      {"padded 864 bytes onto the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8000; the old "
       "file is vtl.txt.bak)",
       "vtl.txt:26: warning: story 2: the title is empty", "0 errors, 1 warning"}, 0, Fitted},
+    // It changes nothing a timing file depends on.
+    {"fitLeavesTimingErrorsToTheAuthor",
+     [](StoryLibrary &l) {
+         l.size = 8900;
+         timed(l, "It is!", "It was!");
+     },
+     {"trimmed 36 bytes from the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8900; the old "
+      "file is vtl.txt.bak)",
+      "NEWS02.vtt:10: error: the cue's text is not sentence 3 of the story: it has \"It was!\" where the story has "
+      "\"It is!\"", "1 error, 0 warnings"}, 1, Fitted},
     {"fitRefusesWithOtherErrors",
      [](StoryLibrary &l) {
          l.size = 8900;
