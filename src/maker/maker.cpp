@@ -10,6 +10,7 @@
 #include "recording.h"
 #include "story_file.h"
 #include "story_folder.h"
+#include "story_timings.h"
 #include "text.h"
 
 #include <cmath>
@@ -29,7 +30,7 @@ constexpr int kNotMade = 1;
 constexpr int kInterrupted = 130;
 constexpr double kMaxLengthMismatchMs = 50.0;
 
-constexpr const char *kHelp = R"(Usage: vantrel-make [--force] SOURCE OUTPUT
+constexpr const char *kHelp = R"(Usage: vantrel-make [--force] [--no-timings] SOURCE OUTPUT
 
 Makes a Vantrel story library in the folder OUTPUT from the story files
 SOURCE/*.story, taken in file-name order as menu entries 1, 2, 3 ... (at
@@ -38,6 +39,7 @@ most 12), and the recordings they name. A story file is UTF-8 text:
   # lines starting with # are comments; blank lines are ignored
   title: Rain slows Merrowdale apples
   audio: rain-report.wav
+  timings: rain-report.txt    (optional; see below)
   transcript:
   Heavy rain in September has slowed the apple harvest in Merrowdale.
   Farmers say the fruit is fine but the pickers cannot work in the mud.
@@ -66,6 +68,7 @@ Exit status: 0 the library was made, 1 it was not.
 struct Options {
     bool help = false;
     bool force = false;
+    bool timings = true;
     fs::path source;
     fs::path output;
 };
@@ -92,6 +95,8 @@ std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostr
             options.help = true;
         else if (!optionsEnded && arg == "--force")
             options.force = true;
+        else if (!optionsEnded && arg == "--no-timings")
+            options.timings = false;
         else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             err << "vantrel-make: unknown option " << arg << "; see vantrel-make --help\n";
             return std::nullopt;
@@ -169,8 +174,30 @@ std::string soundProblem(const fs::path &mp3)
     return {};
 }
 
-bool convertAll(const StoryFolder &folder, const fs::path &into, std::ostream &out, std::ostream &err,
-                const std::atomic<bool> &stop)
+// The story's timing file beside its sound; a teacher's broken one stops the make.
+bool writeTimings(const FolderStory &story, const fs::path &mp3, bool align, std::ostream &err,
+                  const std::atomic<bool> &stop)
+{
+    std::ifstream in(mp3, std::ios::binary);
+    const std::optional<Mp3Scan> scan = in ? scanMp3(in) : std::nullopt;
+    const StoryTimings timings = timeStory(story, scan ? scan->durationMs : 0.0, align, stop);
+    bool failed = timings.interrupted;
+    for (const MakeError &problem : timings.problems) {
+        err << formatMakeError(problem) << '\n';
+        failed = failed || !problem.warning;
+    }
+    if (failed || !timings.webVtt)
+        return !failed;
+    fs::path vtt = mp3;
+    if (!writeFile(vtt.replace_extension(".vtt"), *timings.webVtt)) {
+        err << "vantrel-make: error: cannot write " << vtt.filename().string() << '\n';
+        return false;
+    }
+    return true;
+}
+
+bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std::ostream &out,
+                std::ostream &err, const std::atomic<bool> &stop)
 {
     const std::size_t count = folder.stories.size();
     for (std::size_t i = 0; i < count && !stop; ++i) {
@@ -188,6 +215,8 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, std::ostream &o
                 << '\n';
             return false;
         }
+        if (!writeTimings(story, mp3, align, err, stop))
+            return false;
     }
     return !stop;
 }
@@ -233,7 +262,7 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
             << "; nothing was changed\n";
         return kNotMade;
     }
-    if (!convertAll(folder, staging.path(), out, err, stop)) {
+    if (!convertAll(folder, staging.path(), options.timings, out, err, stop)) {
         if (stop)
             err << "vantrel-make: interrupted; " << options.output.string() << " is unchanged\n";
         return stop ? kInterrupted : kNotMade;

@@ -4,6 +4,8 @@
 #include <gst/gst.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -99,13 +101,14 @@ Conversion failedStart(GstElement *pipeline)
     return result;
 }
 
-} // namespace
-
-Conversion convertRecording(const std::filesystem::path &recording, const std::filesystem::path &mp3,
-                            const std::atomic<bool> &stop)
+// Runs DESCRIPTION on RECORDING to its end; its sink, named "sink", is set
+// up by SETUPSINK.
+template <typename SetUpSink>
+Conversion runPipeline(const char *description, const std::filesystem::path &recording, SetUpSink setUpSink,
+                       const std::atomic<bool> &stop)
 {
     GError *error = nullptr;
-    Pipeline pipeline(gst_parse_launch(kPipeline, &error));
+    Pipeline pipeline(gst_parse_launch(description, &error));
     if (error) {
         Conversion failed;
         failed.problem = std::string("GStreamer cannot convert sound here (") + error->message
@@ -120,7 +123,7 @@ Conversion convertRecording(const std::filesystem::path &recording, const std::f
     Linking linking;
     linking.convert = gst_bin_get_by_name(bin, "convert");
     g_object_set(source, "location", recording.c_str(), nullptr);
-    g_object_set(sink, "location", mp3.c_str(), nullptr);
+    setUpSink(sink);
     g_signal_connect(decoder, "pad-added", G_CALLBACK(onPadAdded), &linking);
 
     const Conversion result = gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
@@ -130,6 +133,43 @@ Conversion convertRecording(const std::filesystem::path &recording, const std::f
     for (GstElement *element : {source, decoder, sink, linking.convert})
         gst_object_unref(element);
     return result;
+}
+
+void keepSamples(GstElement *, GstBuffer *buffer, GstPad *, gpointer data)
+{
+    auto *samples = static_cast<std::vector<float> *>(data);
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return;
+    const auto *first = reinterpret_cast<const float *>(map.data);
+    samples->insert(samples->end(), first, first + map.size / sizeof(float));
+    gst_buffer_unmap(buffer, &map);
+}
+
+} // namespace
+
+Conversion convertRecording(const std::filesystem::path &recording, const std::filesystem::path &mp3,
+                            const std::atomic<bool> &stop)
+{
+    return runPipeline(
+        kPipeline, recording, [&mp3](GstElement *sink) { g_object_set(sink, "location", mp3.c_str(), nullptr); },
+        stop);
+}
+
+Conversion decodeRecording(const std::filesystem::path &recording, int rate, std::vector<float> &samples,
+                           const std::atomic<bool> &stop)
+{
+    const std::string description =
+        "filesrc name=source ! decodebin name=decoder audioconvert name=convert ! audioresample ! "
+        "audio/x-raw,format=F32LE,channels=1,rate=" + std::to_string(rate) + " ! fakesink name=sink sync=false";
+    samples.clear();
+    return runPipeline(
+        description.c_str(), recording,
+        [&samples](GstElement *sink) {
+            g_object_set(sink, "signal-handoffs", TRUE, nullptr);
+            g_signal_connect(sink, "handoff", G_CALLBACK(keepSamples), &samples);
+        },
+        stop);
 }
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -19,5 +20,15 @@ struct Conversion {
 // breaks it off (Ctrl-C). Needs gst_init().
 Conversion convertRecording(const std::filesystem::path &recording, const std::filesystem::path &mp3,
                             const std::atomic<bool> &stop);
+
+// Decodes a recording as above into mono samples in -1..1 at RATE a second,
+// for the aligner to hear.
+Conversion decodeRecording(const std::filesystem::path &recording, int rate, std::vector<float> &samples,
+                           const std::atomic<bool> &stop);
+
+// What the sound files Vantrel plays lag behind the recording they were
+// made from: the encoder's delay of 1105 samples at 22.05 kHz, which
+// GStreamer's MP3 decoding keeps.
+inline constexpr double kEncoderDelayMs = 1105.0 * 1000.0 / 22050.0;
 
 } // namespace vantrel

@@ -142,7 +142,8 @@ void checkLibrarySize(StoryFolder &folder)
 
 std::string formatMakeError(const MakeError &error)
 {
-    return error.file.lexically_normal().string() + ":" + std::to_string(error.line) + ": error: " + error.message;
+    return error.file.lexically_normal().string() + ":" + std::to_string(error.line)
+           + (error.warning ? ": warning: " : ": error: ") + error.message;
 }
 
 StoryFolder readStoryFolder(const fs::path &path, const CaptionCheck &captionFits)

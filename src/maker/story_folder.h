@@ -15,6 +15,7 @@ struct MakeError {
     std::filesystem::path file;
     int line = 1;
     std::string message;
+    bool warning = false;  // the library is still made
 };
 
 // "stories/rain.story:4: error: ...", the form compilers use.

@@ -15,6 +15,7 @@ constexpr int kAnswers = 3;
 constexpr std::string_view kTitle = "title:";
 constexpr std::string_view kAudio = "audio:";
 constexpr std::string_view kTranscript = "transcript:";
+constexpr std::string_view kTimings = "timings:";
 constexpr std::string_view kQuestion = "question:";
 
 std::string_view trimmed(std::string_view text)
@@ -83,6 +84,7 @@ public:
         ParsedStory parsed;
         parsed.story.title = m_title;
         parsed.story.audio = m_audio;
+        parsed.story.timings = m_timings;
         parsed.story.transcript = {m_transcriptText, m_transcript.line};
         parsed.story.questions = m_questions;
         std::stable_sort(m_errors.begin(), m_errors.end(),
@@ -105,6 +107,8 @@ public:
             field(m_title, kTitle, number, line);
         else if (startsWithKeyword(line, kAudio))
             field(m_audio, kAudio, number, line);
+        else if (startsWithKeyword(line, kTimings))
+            field(m_timings, kTimings, number, line);
         else if (startsWithKeyword(line, kTranscript))
             transcriptStart(number, line);
         else if (startsWithKeyword(line, kQuestion))
@@ -229,6 +233,7 @@ private:
 
     SourceText m_title;
     SourceText m_audio;
+    SourceText m_timings;
     SourceText m_transcript;  // its line; the text gathers in m_transcriptText
     std::string m_transcriptText;
     std::array<SourceQuestion, 3> m_questions{};

@@ -4,13 +4,18 @@
 #include "../support/story_folder.h"
 #include "checker.h"
 #include "hearing.h"
+#include "recording.h"
+#include "speech_synth.h"
 #include "story_file.h"
 #include "story_lines.h"
+#include "timing_file.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -229,6 +234,131 @@ TEST_F(MakerTest, refusedBuildLeavesTheOldLibrary)
     EXPECT_EQ(snapshot(dir / "out"), before);
     EXPECT_EQ(entries(), 2u);  // src and out
 }
+
+// Sentences read aloud by a voice the aligner does not use, joined with the
+// pauses given, into a WAV file; returns where each sentence's sound starts, in ms.
+std::vector<double> speakStory(const fs::path &file, const std::vector<std::string> &sentences,
+                               const std::vector<double> &pausesMs)
+{
+    const vantrel::SpokenSentences spoken = vantrel::speakSentences(sentences, "en-us+m3");
+    EXPECT_EQ(spoken.problem, "");
+    const int rate = spoken.sentences.empty() ? 22050 : spoken.sentences.front().rate;
+    std::vector<float> samples;
+    std::vector<double> starts;
+    for (std::size_t s = 0; s < spoken.sentences.size(); ++s) {
+        samples.resize(samples.size() + static_cast<std::size_t>(pausesMs[s] * rate / 1000), 0.0F);
+        const std::vector<float> &said = spoken.sentences[s].samples;
+        auto loud = [](float sample) { return std::abs(sample) > 0.01F; };
+        const auto first = std::find_if(said.begin(), said.end(), loud);
+        const auto last = std::find_if(said.rbegin(), said.rend(), loud).base();
+        starts.push_back(static_cast<double>(samples.size()) * 1000.0 / rate);
+        samples.insert(samples.end(), first, std::max(first, last));
+    }
+    samples.resize(samples.size() + rate / 2, 0.0F);
+    std::string pcm;
+    for (const float sample : samples) {
+        const auto value = static_cast<std::int16_t>(std::lround(sample * 32767.0F));
+        pcm.append(reinterpret_cast<const char *>(&value), 2);  // the WAV's little-endian, as this machine
+    }
+    auto word = [](std::uint32_t value, int bytes) { return std::string(reinterpret_cast<const char *>(&value), bytes); };
+    const std::string header = "RIFF" + word(36 + pcm.size(), 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(1, 2)
+                               + word(rate, 4) + word(rate * 2, 4) + word(2, 2) + word(16, 2) + "data"
+                               + word(pcm.size(), 4);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << header << pcm;
+    return starts;
+}
+
+const std::vector<std::string> kNews = {"The museum in Lowbury opened a new hall today.",
+                                        "It shows a small wooden ship, found in a field by Dr. Hale.",
+                                        "Visitors can see it until the end of May."};
+const std::vector<std::string> kOtherNews = {"A storm closed the coast road for two hours.",
+                                             "Drivers waited in long lines near the harbour.",
+                                             "The road is open again tonight."};
+
+std::string storyOf(const std::vector<std::string> &sentences, const std::string &audio, const std::string &more = "")
+{
+    std::string text = withStory("Heavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
+                                 "can\xE2\x80\x99t work.\nFarmers are waiting.\n", "");
+    text.replace(text.find("audio: a.wav\n"), 13, "audio: " + audio + "\n" + more);
+    std::string transcript;
+    for (const std::string &sentence : sentences)
+        transcript += sentence + "\n";
+    return text.insert(text.find("transcript:\n") + 12, transcript);
+}
+
+// Every sentence's cue starts where its sound starts in the MP3 as played,
+// within 100 ms; a recording of another text gets a warning and no cues;
+// --no-timings makes none and warns of nothing.
+TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
+{
+    const std::vector<double> starts = speakStory(src / "museum.wav", kNews, {400, 550, 300});
+    speakStory(src / "storm.wav", kOtherNews, {400, 550, 300});
+    story(storyOf(kNews, "museum.wav"), "1.story");
+    story(storyOf(kNews, "storm.wav"), "2.story");
+
+    const MakeRun run = runMake(dir, "src out");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const vantrel::TimingRead cues = vantrel::readWebVtt(readFile(dir / "out" / "STORY01.vtt"));
+    ASSERT_EQ(cues.errors.size(), 0u);
+    ASSERT_EQ(cues.cues.size(), kNews.size());
+    for (std::size_t s = 0; s < kNews.size(); ++s) {
+        EXPECT_EQ(cues.cues[s].text, kNews[s]);
+        EXPECT_NEAR(static_cast<double>(cues.cues[s].startMs), starts[s] + vantrel::kEncoderDelayMs, 100.0) << s;
+    }
+    EXPECT_EQ(run.err.rfind("src/2.story:3: warning: no sentence timings for this story: the recording does not "
+                            "sound like its transcript", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / "STORY02.vtt"));
+
+    const MakeRun untimed = runMake(dir, "--force --no-timings src out");
+    EXPECT_EQ(untimed.status, 0);
+    EXPECT_EQ(untimed.err, "");
+    EXPECT_FALSE(fs::exists(dir / "out" / "STORY01.vtt"));
+}
+
+struct TeachersTimings {
+    const char *name;
+    std::string file;       // timings.txt, beside the story
+    std::string expected;   // STORY01.vtt, or the first error
+};
+
+void PrintTo(const TeachersTimings &timings, std::ostream *out) { *out << timings.name; }
+const TeachersTimings kTeachersTimings[] = {
+    {"audacityLabels", "0.1\t0.9\tHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
+                       "can\xE2\x80\x99t work.\n1.2\t1.5\tFarmers are waiting.\n",
+     "WEBVTT\n\n00:00.150 --> 00:00.950\nHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
+     "can\xE2\x80\x99t work.\n\n00:01.250 --> 00:01.550\nFarmers are waiting.\n\n"},
+    {"webVtt", "WEBVTT\n\n1\n00:00.000 --> 00:01.000\nHeavy rain has slowed the harvest \xE2\x80\x94\nthe \xE2\x80\x9C"
+               "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n2\n00:01.000 --> 00:01.900\nFarmers are waiting.\n",
+     "WEBVTT\n\n00:00.050 --> 00:01.050\nHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
+     "can\xE2\x80\x99t work.\n\n00:01.050 --> 00:01.950\nFarmers are waiting.\n\n"},
+    {"missingSentence", "0.1\t0.9\tHeavy rain.\n", "src/timings.txt:1: error: "},
+    {"beyondTheSound", "WEBVTT\n\n00:00.000 --> 00:01.000\nHeavy rain has slowed the harvest \xE2\x80\x94 the "
+                       "\xE2\x80\x9C" "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n00:01.000 --> 00:09.000\nFarmers are waiting.\n",
+     "src/timings.txt:6: error: "},
+};
+
+class TeachersTimingsTest : public MakerTest, public testing::WithParamInterface<TeachersTimings> {};
+
+// A teacher's timing file is used instead of alignment, moved by the encoder's
+// delay; a broken one stops the make at its line.
+TEST_P(TeachersTimingsTest, replaceTheAlignment)
+{
+    makeRecording(src / "a.wav", "wavenc", 2.0);
+    story(withStory("audio: a.wav\n", "audio: a.wav\ntimings: timings.txt\n"));
+    m_folder.write(src / "timings.txt", GetParam().file);
+    const MakeRun run = runMake(dir, "src out");
+    if (GetParam().expected.rfind("WEBVTT", 0) == 0) {
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(dir / "out" / "STORY01.vtt"), GetParam().expected);
+    } else {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.substr(0, GetParam().expected.size()), GetParam().expected) << run.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, TeachersTimingsTest, testing::ValuesIn(kTeachersTimings),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 

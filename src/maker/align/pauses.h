@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <vector>
+
+namespace vantrel {
+
+// Finds where sound starts after a pause, and where it stops before one, in
+// a sound's loudness per 10 ms frame. The warp's estimate of a sentence's
+// edge is good to a syllable; the pause before a sentence is exact.
+class Pauses {
+public:
+    explicit Pauses(const std::vector<float> &loudness);
+
+    // The frame where sound starts after a pause, nearest to FRAME within
+    // REACH frames; FRAME itself when no pause is that near.
+    int soundStartNear(int frame, int reach) const;
+    // The frame after the last frame of sound before a pause, likewise.
+    int soundEndNear(int frame, int reach) const;
+
+    bool hasPauses() const { return m_loud - m_quiet >= kLeastRangeDb; }
+
+private:
+    static constexpr float kLeastRangeDb = 15.0F;
+
+    // Before and after the sound is as good as a pause.
+    bool isQuiet(int frame) const
+    {
+        return frame < 0 || frame >= static_cast<int>(m_loudness.size()) || m_loudness[frame] < m_speech;
+    }
+    bool isSilent(int frame) const { return m_loudness[frame] < m_silence; }
+
+    const std::vector<float> &m_loudness;
+    float m_quiet = 0.0F;    // the floor: silence, or the noise in it
+    float m_loud = 0.0F;     // vowels
+    float m_speech = 0.0F;   // surely speech above this
+    float m_silence = 0.0F;  // surely no speech below this
+};
+
+} // namespace vantrel

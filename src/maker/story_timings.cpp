@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "story_timings.h"
+
+#include "aligner.h"
+#include "cp1252.h"
+#include "recording.h"
+#include "sentences.h"
+#include "speech_synth.h"
+#include "text.h"
+#include "timing_file.h"
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+namespace vantrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kAlignmentRate = 16000;
+
+std::vector<std::string> sentencesOf(const FolderStory &story)
+{
+    return splitSentences(utf8FromCp1252(story.story.transcript.bytes));
+}
+
+// Times of the recording to times of the sound as played.
+std::vector<Cue> asPlayed(std::vector<Cue> cues)
+{
+    const auto delay = static_cast<std::int64_t>(std::lround(kEncoderDelayMs));
+    for (Cue &cue : cues)
+        cue.startMs += delay, cue.endMs += delay;
+    return cues;
+}
+
+// The aligner's last sound may end in the encoder's padding: kept within the sound.
+std::vector<Cue> keptWithin(std::vector<Cue> cues, double playingMs)
+{
+    const auto last = static_cast<std::int64_t>(std::floor(playingMs));
+    for (Cue &cue : cues)
+        cue.startMs = std::min(cue.startMs, last), cue.endMs = std::min(cue.endMs, last);
+    return cues;
+}
+
+StoryTimings teachersTimings(const FolderStory &story, double playingMs)
+{
+    StoryTimings timings;
+    const fs::path file = story.file.parent_path() / cp1252ToUtf8(story.story.timings.bytes);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        timings.problems.push_back({story.file, story.story.timings.line,
+                                    "the timing file \"" + story.story.timings.bytes + "\" cannot be read"});
+        return timings;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string_view text = std::string_view(bytes).substr(bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
+    // A WebVTT file says so on its first line; anything else is read as Audacity's labels.
+    const TimingRead read = text.rfind("WEBVTT", 0) == 0 ? readWebVtt(bytes) : readAudacityLabels(bytes);
+    std::vector<TimingError> errors = read.errors;
+    std::vector<Cue> cues = asPlayed(read.cues);
+    if (errors.empty())
+        errors = checkCues(cues, sentencesOf(story), static_cast<std::int64_t>(std::floor(playingMs)));
+    for (const TimingError &error : errors)
+        timings.problems.push_back({file, error.line, error.message});
+    if (errors.empty())
+        timings.webVtt = writeWebVtt(cues);
+    return timings;
+}
+
+MakeError doubtAbout(const FolderStory &story, const std::string &why)
+{
+    return {story.file, story.story.audio.line, "no sentence timings for this story: " + why, true};
+}
+
+StoryTimings alignedTimings(const FolderStory &story, double playingMs, const std::atomic<bool> &stop)
+{
+    StoryTimings timings;
+    const std::vector<std::string> sentences = sentencesOf(story);
+    Sound recording{{}, kAlignmentRate};
+    const Conversion decoded = decodeRecording(story.recording, kAlignmentRate, recording.samples, stop);
+    timings.interrupted = decoded.interrupted;
+    if (!decoded.ok) {
+        if (!decoded.interrupted)
+            timings.problems.push_back(doubtAbout(story, "the recording cannot be decoded again (" + decoded.problem + ")"));
+        return timings;
+    }
+    Alignment alignment;
+    for (const std::string &voice : kSynthVoices) {
+        const SpokenSentences spoken = speakSentences(sentences, voice);
+        if (!spoken.problem.empty()) {
+            timings.problems.push_back(doubtAbout(story, spoken.problem));
+            return timings;
+        }
+        Alignment tried = alignSentences(recording, spoken.sentences);
+        if (&voice == &kSynthVoices.front() || tried.match > alignment.match)
+            alignment = std::move(tried);
+    }
+    if (alignment.sentences.size() != sentences.size()) {
+        timings.problems.push_back(doubtAbout(story, alignment.doubt));
+        return timings;
+    }
+    std::vector<Cue> cues;
+    for (std::size_t s = 0; s < sentences.size(); ++s) {
+        const SentenceSpan &span = alignment.sentences[s];
+        cues.push_back({std::llround(span.startMs), std::llround(span.endMs), sentences[s], 0});
+    }
+    timings.webVtt = writeWebVtt(keptWithin(asPlayed(std::move(cues)), playingMs));
+    return timings;
+}
+
+} // namespace
+
+StoryTimings timeStory(const FolderStory &story, double playingMs, bool align, const std::atomic<bool> &stop)
+{
+    if (story.story.timings.line != 0)
+        return teachersTimings(story, playingMs);
+    if (!align)
+        return {};
+    return alignedTimings(story, playingMs, stop);
+}
+
+} // namespace vantrel
