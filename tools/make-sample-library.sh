@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the sample library in stories/ from its sources in stories/src: the
 # recordings are spoken by stories/src/make-recordings.sh, then vantrel-make
-# builds vtl.txt and the MP3 files, which are copied into stories/.
+# builds vtl.txt, the MP3 files and their timing files (.vtt), which are
+# copied into stories/.
 # --check builds the same and compares it byte for byte with what stories/
 # holds, changing nothing; it prints the time the build took.
 #
@@ -34,12 +35,12 @@ if [ "$check" = 1 ]; then
     for file in "$work"/stories/*; do
         cmp "$file" "$root/stories/$(basename "$file")" || status=1
     done
-    for file in "$root"/stories/*.MP3 "$root/stories/vtl.txt"; do
+    for file in "$root"/stories/*.MP3 "$root"/stories/*.vtt "$root/stories/vtl.txt"; do
         [ -e "$work/stories/$(basename "$file")" ] || { echo "not made: $file"; status=1; }
     done
     [ "$status" = 0 ] && echo "stories/ is reproduced byte for byte"
     exit "$status"
 fi
-rm -f "$root"/stories/*.MP3
+rm -f "$root"/stories/*.MP3 "$root"/stories/*.vtt
 cp "$work"/stories/* "$root/stories/"
 echo "stories/ rebuilt"
