@@ -1,0 +1,259 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Sentence timings of vantrel-make against recordings whose truth is known;
+run by scripts/bench-timings.sh, which builds the libraries in between.
+
+  bench_timings.py make WORK STORIES [CONDITION]   WORK/CONDITION/src, truth.json
+  bench_timings.py report WORK [CONDITION]         figures; exit 0 if the goal holds
+
+Each sentence is spoken alone and trimmed to its first and last sample at or
+above THRESHOLD, so its truth is exactly where it goes in the joined recording.
+"""
+import array, json, math, operator, random, re, statistics, subprocess, sys, wave
+from pathlib import Path
+
+RATE = 22050
+THRESHOLD = 328            # -40 dBFS: a quieter sample counts as silence
+SNR_DB = 20
+CONDITIONS = {"espeak": ("espeak", None), "festival": ("festival", None),
+              "tempo-0.85": ("espeak", "0.85"), "tempo-1.15": ("espeak", "1.15"),
+              "noise": ("espeak", None)}
+# Where "split after . ? ! and a space" would cut a sentence in two
+# (abbreviations, initials), or where a closing quote or a lower-case word
+# after the mark leaves the split in doubt.
+UNCLEAR = re.compile(r"\b(?:Mrs?|Ms|Dr|St|Prof|Jr|Sr|Mt|No|vs|etc|Inc|Ltd|Co)\.|\b[A-Za-z]\.[A-Za-z]\.|"
+                     r"\b[A-Z]\. |[.?!][\"')\]\u201d\u2019]|[.?!] +[a-z]")
+GOAL_MAX_MS, GOAL_MEDIAN_MS = 100, 40
+
+
+def read_wav(path):
+    with wave.open(str(path)) as w:
+        if (w.getnchannels(), w.getsampwidth(), w.getframerate()) != (1, 2, RATE):
+            sys.exit(f"bench_timings: {path} is not 22050 Hz mono 16-bit")
+        return array.array("h", w.readframes(w.getnframes()))
+
+
+def write_wav(path, samples):
+    with wave.open(str(path), "wb") as w:
+        w.setnchannels(1), w.setsampwidth(2), w.setframerate(RATE)
+        w.writeframes(samples.tobytes())
+
+
+def run(*command):
+    subprocess.run([str(word) for word in command], check=True, stdout=subprocess.DEVNULL)
+
+
+def transcript(story_text):
+    # As vantrel-make and make-recordings.sh read it.
+    lines, reading = [], False
+    for line in story_text.splitlines():
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        if line.startswith("question:"):
+            break
+        if reading:
+            lines.append(line.strip())
+        reading = reading or line.startswith("transcript:")
+    return " ".join(lines)
+
+
+def sentences(text, where):
+    found = UNCLEAR.search(text)
+    if found:
+        sys.exit(f"bench_timings: {where}: the sentence split is in doubt at \"{found.group()}\" "
+                 "(an abbreviation, initials, a quote?)")
+    return [s for s in re.split(r"(?<=[.?!]) +", text.strip()) if s]
+
+
+def spoken(text, voice, tempo, tmp, cache={}):
+    key = (text, voice, tempo)
+    if key not in cache:
+        (tmp / "sentence.txt").write_text(text + "\n")
+        raw, out = tmp / "raw.wav", tmp / "sentence.wav"
+        raw.unlink(missing_ok=True)
+        run(*(["text2wave", "-eval", "(voice_cmu_us_slt_arctic_hts)", tmp / "sentence.txt", "-o", raw]
+              if voice == "festival" else ["espeak-ng", "-v", "en-us", "-s", "140", "-f", tmp / "sentence.txt", "-w", raw]))
+        if not raw.exists():  # text2wave says nothing when a voice is missing
+            sys.exit(f"bench_timings: {voice} made no sound for \"{text}\"")
+        run("sox", raw, "-r", RATE, "-c", 1, "-b", 16, out, *(["tempo", tempo] if tempo else []))
+        samples = read_wav(out)
+        loud = [i for i, x in enumerate(samples) if abs(x) >= THRESHOLD]
+        if not loud:
+            sys.exit(f"bench_timings: \"{text}\" came out silent")
+        cache[key] = samples[loud[0]:loud[-1] + 1]
+    return cache[key]
+
+
+def join(sounds, seed):
+    # Pauses of 0.2-0.8 s, the same on every run; truth in samples, end exclusive.
+    silence = lambda seconds: array.array("h", bytes(2 * round(seconds * RATE)))
+    pauses, joined, truth = random.Random(seed), silence(0.3), []  # 0.3 s before and after
+    for n, sound in enumerate(sounds):
+        if n:
+            joined.extend(silence(pauses.uniform(0.2, 0.8)))
+        truth.append((len(joined), len(joined) + len(sound)))
+        joined.extend(sound)
+    joined.extend(silence(0.3))
+    return joined, truth
+
+
+def add_noise(sound, truth, seed):
+    # White noise 20 dB under the RMS of the sentences' own samples (pauses left out).
+    speech = [x for start, end in truth for x in sound[start:end]]
+    rms = math.sqrt(math.fsum(x * x for x in speech) / len(speech))
+    noise, sd = random.Random(seed), rms / 10 ** (SNR_DB / 20)
+    return array.array("h", (max(-32768, min(32767, round(x + noise.gauss(0, sd)))) for x in sound))
+
+
+def make(work, stories_folder, only):
+    stories = sorted(Path(stories_folder).glob("*.story"))
+    texts = [story.read_text(encoding="utf-8") for story in stories]
+    said = [sentences(transcript(text), story.name) for story, text in zip(stories, texts)]
+    tmp = work / "tmp"
+    tmp.mkdir(exist_ok=True)
+    for condition in [only] if only else CONDITIONS:
+        voice, tempo = CONDITIONS[condition]
+        source = work / condition / "src"
+        source.mkdir(parents=True)
+        truths = []
+        for n, (story, text, lines) in enumerate(zip(stories, texts, said), 1):
+            sound, truth = join([spoken(s, voice, tempo, tmp) for s in lines], f"pauses {n}")
+            if condition == "noise":
+                sound = add_noise(sound, truth, f"noise {n}")
+            recording = f"{n:02}-{condition}.wav"
+            write_wav(source / recording, sound)
+            (source / story.name).write_text(
+                re.sub(r"(?m)^audio:.*$", "audio: " + recording, text, count=1), encoding="utf-8")
+            truths.append({"sentences": lines, "truth": truth, "recording": recording})
+        (work / condition / "truth.json").write_text(json.dumps(truths))
+        print(f"spoke {sum(map(len, said))} sentences for {condition}")
+    if not only:
+        make_long(work, texts[0], [s for lines in said for s in lines], tmp)
+
+
+def make_long(work, first_story, pool, tmp):
+    # Sample sentences in order, skipping any that would pass 63 s, until 58 s.
+    chosen = []
+    for sentence in pool:
+        sound, _ = join([spoken(s, "espeak", None, tmp) for s in chosen + [sentence]], "long pauses")
+        if len(sound) <= 63 * RATE:
+            chosen.append(sentence)
+            if len(sound) >= 58 * RATE:
+                break
+    sound, truth = join([spoken(s, "espeak", None, tmp) for s in chosen], "long pauses")
+    if not 58 * RATE <= len(sound) <= 63 * RATE:
+        sys.exit("bench_timings: the sample sentences make no story of 58-63 s")
+    source = work / "long" / "src"
+    source.mkdir(parents=True)
+    write_wav(source / "long.wav", sound)
+    questions = first_story[first_story.index("\nquestion:") + 1:]
+    (source / "01-long.story").write_text("title: A minute of news\naudio: long.wav\ntranscript:\n"
+                                          + "\n".join(chosen) + "\n\n" + questions, encoding="utf-8")
+    (work / "long" / "truth.json").write_text(json.dumps({"seconds": len(sound) / RATE}))
+
+
+def mp3_delay(source, mp3, tmp):
+    # The lag, in ms, that best correlates the source's first second with the decoded MP3.
+    decoded = tmp / "decoded.wav"
+    run("gst-launch-1.0", "-q", "filesrc", f"location={mp3}", "!", "decodebin", "!", "audioconvert",
+        "!", f"audio/x-raw,format=S16LE,channels=1,rate={RATE}", "!", "wavenc", "!",
+        "filesink", f"location={decoded}")
+    src, dec = read_wav(source)[:RATE].tolist(), read_wav(decoded).tolist()
+    dec = [0] * RATE + dec + [0] * RATE  # room to look 1 s either way
+    def score(lag):
+        return sum(map(operator.mul, src, dec[RATE + lag:2 * RATE + lag]))
+    lag = max(range(round(-0.02 * RATE), round(0.15 * RATE)), key=score)
+    match = score(lag) / math.sqrt(sum(x * x for x in src) * sum(x * x for x in dec[RATE + lag:2 * RATE + lag]) or 1)
+    return lag * 1000 / RATE, match
+
+
+def read_vtt(path):
+    text = path.read_text(encoding="utf-8", errors="replace")
+    if not text.lstrip("\ufeff").startswith("WEBVTT"):
+        return None
+    stamp = r"(?:(\d+):)?(\d\d):(\d\d)\.(\d\d\d)"
+    cues = []
+    for found in re.finditer(rf"^\s*{stamp}\s+-->\s+{stamp}", text, re.M):
+        h1, m1, s1, f1, h2, m2, s2, f2 = (int(x or 0) for x in found.groups())
+        cues.append(((h1 * 60 + m1) * 60000 + s1 * 1000 + f1, (h2 * 60 + m2) * 60000 + s2 * 1000 + f2))
+    return cues
+
+
+def seconds(path):
+    return float(path.read_text()) if path.exists() else None
+
+
+def report(work, only):
+    misses = []
+    print(f"{'condition':<11} {'sentences':>9}  {'start median/max':>16}  {'end median/max':>14}"
+          f"  {'worst start':>16}  {'MP3 delay':>9}  {'build':>7}")
+    for condition in [only] if only else CONDITIONS:
+        here = work / condition
+        truths = json.loads((here / "truth.json").read_text())
+        log = (here / "out.log").read_text(errors="replace").splitlines()
+        told = [line.replace(f"{work}/", "") for line in log if re.search(r": (warning|error):", line)]
+        build = seconds(here / "out.seconds")
+        if not (here / "out" / "STORY01.MP3").exists():
+            print(f"{condition:<11} vantrel-make made no library ({build:.1f} s)")
+            misses.append(f"{condition}: no library")
+            print("\n".join("    " + line for line in told or log[-3:]))
+            continue
+        delay, match = mp3_delay(here / "src" / truths[0]["recording"], here / "out" / "STORY01.MP3", work / "tmp")
+        starts, ends, worst, failed = [], [], (0, ""), []
+        for n, story in enumerate(truths, 1):
+            vtt = here / "out" / f"STORY{n:02}.vtt"
+            cues = read_vtt(vtt) if vtt.exists() else None
+            if cues is None or len(cues) != len(story["truth"]):
+                failed.append(f"story {n:02}: " + (f"no {vtt.name}" if not vtt.exists() else "not WebVTT"
+                              if cues is None else f"{len(cues)} cues for {len(story['truth'])} sentences"))
+                continue
+            for i, ((cue_start, cue_end), (start, end)) in enumerate(zip(cues, story["truth"]), 1):
+                starts.append(cue_start - (start * 1000 / RATE + delay))
+                ends.append(cue_end - (end * 1000 / RATE + delay))
+                if abs(starts[-1]) >= abs(worst[0]):
+                    worst = (starts[-1], f"{n:02}/{i}")
+        total = sum(len(story["truth"]) for story in truths)
+        if starts:
+            med_s, max_s = statistics.median(map(abs, starts)), max(map(abs, starts))
+            med_e, max_e = statistics.median(map(abs, ends)), max(map(abs, ends))
+            figures = f"{med_s:7.0f} /{max_s:4.0f} ms  {med_e:5.0f} /{max_e:4.0f} ms  {worst[1]:>6} {worst[0]:+6.0f} ms"
+            if max_s > GOAL_MAX_MS or med_s > GOAL_MEDIAN_MS or med_e > GOAL_MEDIAN_MS:
+                misses.append(f"{condition}: starts {med_s:.0f}/{max_s:.0f} ms, ends median {med_e:.0f} ms")
+        else:
+            figures = f"{'-':>16}  {'-':>14}  {'-':>16}"
+        print(f"{condition:<11} {total:>9}  {figures}  {delay:6.1f} ms  {build:5.1f} s")
+        if match < 0.5:
+            print(f"    the MP3 delay is doubtful: the best correlation is only {match:.2f}")
+        for line in failed + told:
+            print("    " + line)
+        if failed:
+            misses.append(f"{condition}: {len(failed)} of {len(truths)} stories have no usable timings")
+    if not only:
+        speed(work)
+    goal = f"every start within {GOAL_MAX_MS} ms, every median within {GOAL_MEDIAN_MS} ms"
+    print(f"goal ({goal}): " + ("holds" if not misses else "does not hold: " + "; ".join(misses)))
+    return 1 if misses else 0
+
+
+def speed(work):
+    plain = seconds(work / "espeak" / "plain.seconds")
+    if plain is None:
+        print("this vantrel-make has no --no-timings, so there is no speed line")
+        return
+    long, long_plain = seconds(work / "long" / "out.seconds"), seconds(work / "long" / "plain.seconds")
+    length = json.loads((work / "long" / "truth.json").read_text())["seconds"]
+    print(f"aligning a {length:.1f} s story took {long - long_plain:.2f} s "
+          f"({long:.2f} s with timings, {long_plain:.2f} s with --no-timings; best of 2)")
+    print(f"building the 12-story espeak library took {seconds(work / 'espeak' / 'out.seconds'):.1f} s "
+          f"({plain:.1f} s with --no-timings; best of 2)")
+    if not (work / "long" / "out" / "STORY01.vtt").exists():  # then the time says little
+        print("    but the 60 s story got no STORY01.vtt: " + (work / "long" / "out.log").read_text()[-300:])
+
+
+if __name__ == "__main__":
+    command, args = sys.argv[1:2], sys.argv[2:] + [None]
+    if command == ["make"] and len(args) in (3, 4):
+        sys.exit(make(Path(args[0]), args[1], args[2]))
+    elif command == ["report"] and len(args) in (2, 3):
+        sys.exit(report(Path(args[0]), args[1]))
+    sys.exit(__doc__)
