@@ -2,7 +2,10 @@
 # Sourced by the other scripts: installs the Debian packages a step needs.
 # As root it installs them with apt-get; otherwise it prints the exact line.
 
+# vantrel-make's aligner links libespeak-ng and FFTW; the espeak-ng command
+# speaks the sample library's stories for the tests.
 vantrel_build_packages=(cmake g++ make pkg-config help2man qt6-base-dev libgstreamer1.0-dev
+    libespeak-ng-dev libfftw3-dev espeak-ng
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
     fonts-liberation2)
 
