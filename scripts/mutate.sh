@@ -84,6 +84,7 @@ PY
 scope_of() {
     case $1 in
         src/checker/*) echo '^checker\.' ;;
+        src/maker/*) echo '^maker\.' ;;
         src/lesson/*) echo '^(lesson|e2e)\.' ;;
         src/audio/*) echo '^(audio|lesson|e2e)\.' ;;
         *) echo '.' ;;

@@ -33,29 +33,15 @@ Pauses::Pauses(const std::vector<float> &loudness)
 
 int Pauses::soundStartNear(int frame, int reach) const
 {
-    const int frames = static_cast<int>(m_loudness.size());
-    if (!hasPauses())
-        return frame;
-    int best = frame, bestDistance = reach + 1;
-    for (int f = std::max(0, frame - reach); f <= std::min(frames - 1, frame + reach); ++f) {
-        if (isQuiet(f))
-            continue;
-        bool pauseBefore = true;
-        for (int g = f - kPauseFrames; g < f && pauseBefore; ++g)
-            pauseBefore = isQuiet(g);
-        if (!pauseBefore)
-            continue;
-        // Back from the first surely spoken frame to the first that stands out of the floor.
-        int start = f;
-        while (start > 0 && f - start < kSoftFrames && !isSilent(start - 1))
-            --start;
-        if (std::abs(start - frame) < bestDistance)
-            best = start, bestDistance = std::abs(start - frame);
-    }
-    return best;
+    return edgeNear(frame, reach, -1);
 }
 
 int Pauses::soundEndNear(int frame, int reach) const
+{
+    return edgeNear(frame, reach, +1);
+}
+
+int Pauses::edgeNear(int frame, int reach, int side) const
 {
     const int frames = static_cast<int>(m_loudness.size());
     if (!hasPauses())
@@ -64,16 +50,18 @@ int Pauses::soundEndNear(int frame, int reach) const
     for (int f = std::max(0, frame - reach); f <= std::min(frames - 1, frame + reach); ++f) {
         if (isQuiet(f))
             continue;
-        bool pauseAfter = true;
-        for (int g = f + 1; g <= f + kPauseFrames && pauseAfter; ++g)
-            pauseAfter = isQuiet(g);
-        if (!pauseAfter)
+        bool pause = true;
+        for (int g = 1; g <= kPauseFrames && pause; ++g)
+            pause = isQuiet(f + side * g);
+        if (!pause)
             continue;
-        int end = f + 1;
-        while (end < frames && end - f - 1 < kSoftFrames && !isSilent(end))
-            ++end;
-        if (std::abs(end - frame) < bestDistance)
-            best = end, bestDistance = std::abs(end - frame);
+        // Out from the surely spoken frame to the last that stands out of the floor.
+        int edge = f;
+        while (edge + side >= 0 && edge + side < frames && std::abs(edge - f) < kSoftFrames && !isSilent(edge + side))
+            edge += side;
+        const int at = side < 0 ? edge : edge + 1;
+        if (std::abs(at - frame) < bestDistance)
+            best = at, bestDistance = std::abs(at - frame);
     }
     return best;
 }

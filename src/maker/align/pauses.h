@@ -21,6 +21,8 @@ public:
     bool hasPauses() const { return m_loud - m_quiet >= kLeastRangeDb; }
 
 private:
+    // SIDE -1: a start, with the pause before it; +1: an end, with the pause after.
+    int edgeNear(int frame, int reach, int side) const;
     static constexpr float kLeastRangeDb = 15.0F;
 
     // Before and after the sound is as good as a pause.
