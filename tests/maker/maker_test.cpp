@@ -235,29 +235,37 @@ TEST_F(MakerTest, refusedBuildLeavesTheOldLibrary)
     EXPECT_EQ(entries(), 2u);  // src and out
 }
 
+struct Span {
+    double startMs, endMs;
+};
+
 // Sentences read aloud by a voice the aligner does not use, joined with the
-// pauses given, into a WAV file; returns where each sentence's sound starts, in ms.
-std::vector<double> speakStory(const fs::path &file, const std::vector<std::string> &sentences,
+// pauses given, into a WAV file; returns where each sentence's sound lies, in ms.
+std::vector<Span> speakStory(const fs::path &file, const std::vector<std::string> &sentences,
                                const std::vector<double> &pausesMs)
 {
     const vantrel::SpokenSentences spoken = vantrel::speakSentences(sentences, "en-us+m3");
     EXPECT_EQ(spoken.problem, "");
     const int rate = spoken.sentences.empty() ? 22050 : spoken.sentences.front().rate;
     std::vector<float> samples;
-    std::vector<double> starts;
+    std::vector<Span> spans;
     for (std::size_t s = 0; s < spoken.sentences.size(); ++s) {
         samples.resize(samples.size() + static_cast<std::size_t>(pausesMs[s] * rate / 1000), 0.0F);
         const std::vector<float> &said = spoken.sentences[s].samples;
         auto loud = [](float sample) { return std::abs(sample) > 0.01F; };
         const auto first = std::find_if(said.begin(), said.end(), loud);
         const auto last = std::find_if(said.rbegin(), said.rend(), loud).base();
-        starts.push_back(static_cast<double>(samples.size()) * 1000.0 / rate);
+        const double startMs = static_cast<double>(samples.size()) * 1000.0 / rate;
         samples.insert(samples.end(), first, std::max(first, last));
+        spans.push_back({startMs, static_cast<double>(samples.size()) * 1000.0 / rate});
     }
     samples.resize(samples.size() + rate / 2, 0.0F);
     std::string pcm;
+    std::uint32_t noise = 1;  // a faint hiss, as a real recording has, so that soft sounds are not all loud
     for (const float sample : samples) {
-        const auto value = static_cast<std::int16_t>(std::lround(sample * 32767.0F));
+        noise = noise * 1664525U + 1013904223U;
+        const float hiss = (static_cast<float>(noise >> 8) / 16777216.0F - 0.5F) * 0.01F;
+        const auto value = static_cast<std::int16_t>(std::lround((sample + hiss) * 32767.0F));
         pcm.append(reinterpret_cast<const char *>(&value), 2);  // the WAV's little-endian, as this machine
     }
     auto word = [](std::uint32_t value, int bytes) { return std::string(reinterpret_cast<const char *>(&value), bytes); };
@@ -266,7 +274,7 @@ std::vector<double> speakStory(const fs::path &file, const std::vector<std::stri
                                + word(pcm.size(), 4);
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << header << pcm;
-    return starts;
+    return spans;
 }
 
 const std::vector<std::string> kNews = {"The museum in Lowbury opened a new hall today.",
@@ -288,11 +296,11 @@ std::string storyOf(const std::vector<std::string> &sentences, const std::string
 }
 
 // Every sentence's cue starts where its sound starts in the MP3 as played,
-// within 100 ms; a recording of another text gets a warning and no cues;
+// and ends where it ends, within 100 ms; a recording of another text gets a warning and no cues;
 // --no-timings makes none and warns of nothing.
 TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
 {
-    const std::vector<double> starts = speakStory(src / "museum.wav", kNews, {400, 550, 300});
+    const std::vector<Span> truth = speakStory(src / "museum.wav", kNews, {700, 900, 800});
     speakStory(src / "storm.wav", kOtherNews, {400, 550, 300});
     story(storyOf(kNews, "museum.wav"), "1.story");
     story(storyOf(kNews, "storm.wav"), "2.story");
@@ -304,7 +312,8 @@ TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
     ASSERT_EQ(cues.cues.size(), kNews.size());
     for (std::size_t s = 0; s < kNews.size(); ++s) {
         EXPECT_EQ(cues.cues[s].text, kNews[s]);
-        EXPECT_NEAR(static_cast<double>(cues.cues[s].startMs), starts[s] + vantrel::kEncoderDelayMs, 100.0) << s;
+        EXPECT_NEAR(static_cast<double>(cues.cues[s].startMs), truth[s].startMs + vantrel::kEncoderDelayMs, 100.0) << s;
+        EXPECT_NEAR(static_cast<double>(cues.cues[s].endMs), truth[s].endMs + vantrel::kEncoderDelayMs, 100.0) << s;
     }
     EXPECT_EQ(run.err.rfind("src/2.story:3: warning: no sentence timings for this story: the recording does not "
                             "sound like its transcript", 0), 0u) << run.err;
