@@ -29,7 +29,7 @@ std::string formatTime(std::int64_t ms)
 
 std::string quoted(std::string_view text, std::string_view lead)
 {
-    std::string out = "\"" + std::string(lead);
+    std::string out = std::string(1, '"').append(lead);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (i >= kShownLength && (c & 0xC0) != 0x80) {

@@ -128,7 +128,7 @@ StagingFolder::StagingFolder(const fs::path &output) : m_output(output)
     m_madeParents = missingFolders(target.parent_path());
     try {
         fs::create_directories(target.parent_path());
-        std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".making-XXXXXX")).string();
+        std::string pattern = (target.parent_path() / std::string(1, '.').append(target.filename().string()).append(".making-XXXXXX")).string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot make a folder beside " + output.string() + ": " + errnoText());
         m_path = pattern;

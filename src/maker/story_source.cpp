@@ -131,7 +131,7 @@ private:
 
     void field(SourceText &into, std::string_view keyword, int number, std::string_view line)
     {
-        const std::string quoted = "\"" + std::string(keyword) + "\"";
+        const std::string quoted = std::string(1, '"').append(keyword).append(1, '"');
         if (into.line != 0)
             return fail(number, "a second " + quoted + " line (the first is line " + std::to_string(into.line) + ")");
         if (inQuestions())
