@@ -176,7 +176,7 @@ std::string soundProblem(const fs::path &mp3)
 
 // The story's timing file beside its sound; a teacher's broken one stops the make.
 bool writeTimings(const FolderStory &story, const fs::path &mp3, bool align, std::ostream &err,
-                  const std::atomic<bool> &stop)
+                  const std::atomic<bool> &stop, int &untimed)
 {
     std::ifstream in(mp3, std::ios::binary);
     const std::optional<Mp3Scan> scan = in ? scanMp3(in) : std::nullopt;
@@ -185,6 +185,7 @@ bool writeTimings(const FolderStory &story, const fs::path &mp3, bool align, std
     for (const MakeError &problem : timings.problems) {
         err << formatMakeError(problem) << '\n';
         failed = failed || !problem.warning;
+        untimed += problem.warning ? 1 : 0;
     }
     if (failed || !timings.webVtt)
         return !failed;
@@ -197,7 +198,7 @@ bool writeTimings(const FolderStory &story, const fs::path &mp3, bool align, std
 }
 
 bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std::ostream &out,
-                std::ostream &err, const std::atomic<bool> &stop)
+                std::ostream &err, const std::atomic<bool> &stop, int &untimed)
 {
     const std::size_t count = folder.stories.size();
     for (std::size_t i = 0; i < count && !stop; ++i) {
@@ -215,7 +216,7 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std
                 << '\n';
             return false;
         }
-        if (!writeTimings(story, mp3, align, err, stop))
+        if (!writeTimings(story, mp3, align, err, stop, untimed))
             return false;
     }
     return !stop;
@@ -262,7 +263,8 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
             << "; nothing was changed\n";
         return kNotMade;
     }
-    if (!convertAll(folder, staging.path(), options.timings, out, err, stop)) {
+    int untimed = 0;
+    if (!convertAll(folder, staging.path(), options.timings, out, err, stop, untimed)) {
         if (stop)
             err << "vantrel-make: interrupted; " << options.output.string() << " is unchanged\n";
         return stop ? kInterrupted : kNotMade;
@@ -279,7 +281,10 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
         return kNotMade;
     }
     out << "made " << options.output.string() << ": " << folder.stories.size()
-        << (folder.stories.size() == 1 ? " story" : " stories") << ", checked: 0 errors, 0 warnings\n";
+        << (folder.stories.size() == 1 ? " story" : " stories") << ", checked: 0 errors, 0 warnings";
+    if (untimed > 0)
+        out << "; " << untimed << " without sentence timings (see the warnings)";
+    out << '\n';
     return kMade;
 }
 

@@ -318,6 +318,8 @@ TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
     EXPECT_EQ(run.err.rfind("src/2.story:3: warning: no sentence timings for this story: the recording does not "
                             "sound like its transcript", 0), 0u) << run.err;
     EXPECT_FALSE(fs::exists(dir / "out" / "STORY02.vtt"));
+    EXPECT_NE(run.out.find("checked: 0 errors, 0 warnings; 1 without sentence timings (see the warnings)\n"),
+              std::string::npos) << run.out;
 
     const MakeRun untimed = runMake(dir, "--force --no-timings src out");
     EXPECT_EQ(untimed.status, 0);
