@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPixmap>
 
 namespace vantrel {
@@ -16,6 +17,19 @@ QPolygonF triangle(qreal left, qreal right, bool pointsRight)
     const qreal tip = pointsRight ? right : left;
     const qreal base = pointsRight ? left : right;
     return QPolygonF{{base, 3}, {tip, 8}, {base, 13}};
+}
+
+// Three quarters of a circle ending in an arrowhead: once more.
+QPainterPath againArrow()
+{
+    QPainterPath arc;
+    arc.arcMoveTo(3, 3, 10, 10, 90);
+    arc.arcTo(3, 3, 10, 10, 90, 270);
+    QPainterPathStroker pen;
+    pen.setWidth(2);
+    QPainterPath path = pen.createStroke(arc);
+    path.addPolygon(QPolygonF{{8, 0.5}, {12, 3}, {8, 5.5}});
+    return path.simplified();
 }
 
 // A shape on a 16 by 16 grid; painted scaled for denser screens.
@@ -36,6 +50,22 @@ QPainterPath shape(MediaIcon kind)
     case MediaIcon::Back:
         path.addPolygon(triangle(1, 8, false));
         path.addPolygon(triangle(8, 15, false));
+        break;
+    case MediaIcon::PreviousSentence:
+        path.addRect(3, 3, 2, 10);
+        path.addPolygon(triangle(5, 13, false));
+        break;
+    case MediaIcon::NextSentence:
+        path.addPolygon(triangle(3, 11, true));
+        path.addRect(11, 3, 2, 10);
+        break;
+    case MediaIcon::RepeatSentence:
+        path = againArrow();
+        break;
+    case MediaIcon::PauseAfterEach:
+        path.addRect(2, 3, 3, 10);
+        path.addRect(7, 3, 3, 10);
+        path.addEllipse(QPointF(13, 11.5), 1.8, 1.8);  // a full stop: after each sentence
         break;
     }
     path.closeSubpath();

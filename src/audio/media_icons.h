@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-enum class MediaIcon { Play, Pause, Stop, Back };
+enum class MediaIcon { Play, Pause, Stop, Back, PreviousSentence, RepeatSentence, NextSentence, PauseAfterEach };
 
 // The player's icons, drawn here rather than taken from the desktop's icon
 // theme: some themes lack them, and some draw them too faint to read.

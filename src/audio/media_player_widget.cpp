@@ -3,6 +3,7 @@
 
 #include "player_controls.h"
 #include "gst_media_backend.h"
+#include "sentence_player.h"
 
 #include <QDebug>
 #include <QDir>
@@ -36,6 +37,7 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
     : QWidget(parent)
     , m_factory(makeGstBackend)
     , m_controls(new PlayerControls(this))
+    , m_sentences(new SentencePlayer(this))
 {
     // Tab may rest here; keys, Esc and Enter included, go on to the parent.
     setFocusPolicy(Qt::TabFocus);
@@ -109,6 +111,7 @@ void MediaPlayerWidget::preload(const QString &name)
 
 void MediaPlayerWidget::stop()
 {
+    m_sentences->forget();
     if (m_backend)
         m_backend->stop();
 }
@@ -147,16 +150,28 @@ void MediaPlayerWidget::connectBackend(MediaBackend &backend)
     connect(&backend, &MediaBackend::durationChanged, m_controls, &PlayerControls::setDuration);
     connect(&backend, &MediaBackend::stateChanged, m_controls, &PlayerControls::setPlaybackState);
     connect(&backend, &MediaBackend::errorOccurred, this, &MediaPlayerWidget::reportError);
+    connect(&backend, &MediaBackend::stateChanged, this, &MediaPlayerWidget::playbackStateChanged);
+    m_sentences->attach(&backend);
 }
 
 void MediaPlayerWidget::connectControls()
 {
-    connect(m_controls, &PlayerControls::playRequested, this, [this] { ensureBackend().play(); });
+    connect(m_controls, &PlayerControls::playRequested, this, [this] {
+        ensureBackend().play();
+        m_sentences->playing();
+    });
     connect(m_controls, &PlayerControls::pauseRequested, this, [this] { ensureBackend().pause(); });
     connect(m_controls, &PlayerControls::stopRequested, this, &MediaPlayerWidget::stop);
     connect(m_controls, &PlayerControls::backRequested, this, &MediaPlayerWidget::goBack);
-    connect(m_controls, &PlayerControls::seekRequested, this,
-            [this](qint64 ms) { ensureBackend().setPosition(ms); });
+    connect(m_controls, &PlayerControls::seekRequested, this, [this](qint64 ms) {
+        m_sentences->forget();
+        ensureBackend().setPosition(ms);
+    });
+    connect(m_controls, &PlayerControls::previousSentenceRequested, this, &MediaPlayerWidget::previousSentence);
+    connect(m_controls, &PlayerControls::repeatSentenceRequested, this, &MediaPlayerWidget::repeatSentence);
+    connect(m_controls, &PlayerControls::nextSentenceRequested, this, &MediaPlayerWidget::nextSentence);
+    connect(m_controls, &PlayerControls::pauseAfterEachChanged, m_sentences, &SentencePlayer::setPauseAfterEach);
+    connect(m_sentences, &SentencePlayer::currentChanged, this, &MediaPlayerWidget::sentenceHeard);
     connect(m_controls, &PlayerControls::volumeChanged, this, [this](float volume) {
         if (m_backend)
             m_backend->setVolume(volume);
@@ -179,8 +194,49 @@ void MediaPlayerWidget::updateControls()
     setFocusProxy(shown ? m_controls->firstControl() : nullptr);
 }
 
+void MediaPlayerWidget::setSentences(const std::vector<SentenceTime> &sentences)
+{
+    m_sentences->setSentences(SentenceSteps(sentences));
+    m_controls->setSentenceControls(!sentences.empty());
+}
+
+void MediaPlayerWidget::previousSentence()
+{
+    ensureBackend();
+    m_sentences->previous();
+}
+
+void MediaPlayerWidget::repeatSentence()
+{
+    ensureBackend();
+    m_sentences->repeat();
+}
+
+void MediaPlayerWidget::nextSentence()
+{
+    ensureBackend();
+    m_sentences->next();
+}
+
+void MediaPlayerWidget::playSentence(int index)
+{
+    ensureBackend();
+    m_sentences->play(index);
+}
+
+void MediaPlayerWidget::togglePauseAfterEachSentence()
+{
+    m_controls->setPausesAfterEachSentence(!m_controls->pausesAfterEachSentence());
+}
+
+int MediaPlayerWidget::currentSentence() const
+{
+    return m_sentences->hasSentences() ? m_sentences->current() : -1;
+}
+
 void MediaPlayerWidget::goBack()
 {
+    m_sentences->forget();
     MediaBackend &backend = ensureBackend();
     backend.setPosition(std::max<qint64>(backend.position() - backStepMs, 0));
 }

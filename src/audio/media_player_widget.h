@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media_backend.h"
+#include "sentence_steps.h"
 
 #include <QString>
 #include <QWidget>
@@ -12,6 +13,7 @@
 namespace vantrel {
 
 class PlayerControls;
+class SentencePlayer;
 
 // A media player to place on a window: give it a file name and, with
 // AutoStart on, it plays. It shows the controls that fit its size, so a tiny
@@ -53,6 +55,23 @@ public:
     // Null until the first file name or control request needs one.
     MediaBackend *backend() const;
 
+    // The timed sentences of the file: with some, the player offers the
+    // sentence steps and the pause after each sentence; none takes them away.
+    void setSentences(const std::vector<SentenceTime> &sentences);
+    void previousSentence();
+    void repeatSentence();
+    void nextSentence();
+    // Plays sentence INDEX from its start and pauses at its end.
+    void playSentence(int index);
+    void togglePauseAfterEachSentence();
+    // The sentence heard, or heard last; -1 without sentences.
+    int currentSentence() const;
+
+signals:
+    // The sentence being heard has changed, while the sound plays.
+    void sentenceHeard(int index);
+    void playbackStateChanged(vantrel::MediaBackend::State state);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -68,6 +87,7 @@ private:
     BackendFactory m_factory;
     std::unique_ptr<MediaBackend> m_backend;
     PlayerControls *m_controls = nullptr;
+    SentencePlayer *m_sentences = nullptr;
     QString m_fileName;
     bool m_autoStart = true;
     bool m_showControls = true;

@@ -2,9 +2,11 @@
 #include "player_controls.h"
 
 #include "media_icons.h"
+#include "sentence_keys.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QSignalBlocker>
@@ -57,6 +59,12 @@ void describe(QWidget *widget, const QString &text)
     widget->setAccessibleName(text);
 }
 
+// The tooltip names the key too; the name stays what the control does.
+void nameKey(QWidget *widget, Qt::Key key)
+{
+    widget->setToolTip(widget->accessibleName() + QStringLiteral(" (%1)").arg(QKeySequence(key).toString()));
+}
+
 } // namespace
 
 PlayerControls::PlayerControls(QWidget *parent)
@@ -66,7 +74,9 @@ PlayerControls::PlayerControls(QWidget *parent)
     m_play = addButton(QStringLiteral("playButton"), MediaIcon::Play, tr("Play"));
     m_stop = addButton(QStringLiteral("stopButton"), MediaIcon::Stop, tr("Stop"));
     m_back = addButton(QStringLiteral("backButton"), MediaIcon::Back, tr("Back 5 seconds"));
+    addSentenceSteps();
     m_speed = addSpeedChoice();
+    addPauseChoice();
     m_volume = addSlider(QStringLiteral("volumeSlider"), tr("Volume"));
     m_position = addSlider(QStringLiteral("positionSlider"), tr("Position"));
     m_time = new QLabel(this);
@@ -90,6 +100,57 @@ PlayerControls::PlayerControls(QWidget *parent)
     connect(m_volume, &QSlider::valueChanged, this,
             [this](int value) { emit volumeChanged(linearVolume(value)); });
     connect(m_speed, &QComboBox::currentIndexChanged, this, [this] { emit rateChanged(rate()); });
+}
+
+void PlayerControls::addSentenceSteps()
+{
+    m_previousSentence = addButton(QStringLiteral("previousSentenceButton"), MediaIcon::PreviousSentence,
+                                   tr("Previous sentence"));
+    m_repeatSentence = addButton(QStringLiteral("repeatSentenceButton"), MediaIcon::RepeatSentence,
+                                 tr("Repeat sentence"));
+    m_nextSentence = addButton(QStringLiteral("nextSentenceButton"), MediaIcon::NextSentence, tr("Next sentence"));
+    nameKey(m_previousSentence, kPreviousSentenceKey);
+    nameKey(m_repeatSentence, kRepeatSentenceKey);
+    nameKey(m_nextSentence, kNextSentenceKey);
+    for (QToolButton *button : {m_previousSentence, m_repeatSentence, m_nextSentence})
+        button->hide();
+    connect(m_previousSentence, &QToolButton::clicked, this, &PlayerControls::previousSentenceRequested);
+    connect(m_repeatSentence, &QToolButton::clicked, this, &PlayerControls::repeatSentenceRequested);
+    connect(m_nextSentence, &QToolButton::clicked, this, &PlayerControls::nextSentenceRequested);
+}
+
+void PlayerControls::addPauseChoice()
+{
+    m_pauseAfterEach = addButton(QStringLiteral("pauseAfterEachButton"), MediaIcon::PauseAfterEach,
+                                 tr("Pause after each sentence"));
+    m_pauseAfterEach->setCheckable(true);
+    nameKey(m_pauseAfterEach, kPauseAfterEachKey);
+    m_pauseAfterEach->hide();
+    connect(m_pauseAfterEach, &QToolButton::toggled, this, &PlayerControls::pauseAfterEachChanged);
+}
+
+QList<QWidget *> PlayerControls::sentenceControls() const
+{
+    return {m_previousSentence, m_repeatSentence, m_nextSentence, m_pauseAfterEach};
+}
+
+void PlayerControls::setSentenceControls(bool on)
+{
+    m_sentenceControls = on;
+    if (!on && m_pauseAfterEach->isChecked())
+        m_pauseAfterEach->setChecked(false);
+    giveUpRoom();
+}
+
+bool PlayerControls::pausesAfterEachSentence() const
+{
+    return m_sentenceControls && m_pauseAfterEach->isChecked();
+}
+
+void PlayerControls::setPausesAfterEachSentence(bool on)
+{
+    if (m_sentenceControls)
+        m_pauseAfterEach->setChecked(on);
 }
 
 QComboBox *PlayerControls::addSpeedChoice()
@@ -130,7 +191,8 @@ void PlayerControls::pinSizes()
     font.setPixelSize(kFontPixels);
     for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_time})
         widget->setFont(font);
-    for (QToolButton *button : {m_play, m_stop, m_back}) {
+    for (QToolButton *button :
+         {m_play, m_stop, m_back, m_previousSentence, m_repeatSentence, m_nextSentence, m_pauseAfterEach}) {
         button->setFixedSize(kRowHeight, kRowHeight);
         button->setIconSize(QSize(kIconSize, kIconSize));
     }
@@ -141,17 +203,18 @@ void PlayerControls::pinSizes()
 
 void PlayerControls::buildLayout()
 {
-    // Three rows: the buttons, with room for three more of them (six and
-    // their gaps take 137 of the 141 pixels); the speed and the volume;
-    // where the sound is.
+    // Three rows: the buttons, the sentence steps among them (six and their
+    // gaps take 137 of the 141 pixels); the speed, the pause after each
+    // sentence and the volume; where the sound is.
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(1);
-    for (QToolButton *button : {m_play, m_stop, m_back})
+    for (QToolButton *button : {m_play, m_stop, m_back, m_previousSentence, m_repeatSentence, m_nextSentence})
         buttons->addWidget(button);
     buttons->addStretch(1);
     auto *speedAndVolume = new QHBoxLayout;
     speedAndVolume->setSpacing(4);
     speedAndVolume->addWidget(m_speed);
+    speedAndVolume->addWidget(m_pauseAfterEach);
     speedAndVolume->addWidget(m_volume, 1);
     auto *position = new QHBoxLayout;
     position->setSpacing(4);
@@ -170,7 +233,12 @@ void PlayerControls::giveUpRoom()
 {
     // Where even the fixed sizes do not fit (a style with larger frames),
     // the least needed control goes first, one at a time; Play stays.
-    const QList<QWidget *> byNeed{m_time, m_volume, m_speed, m_back, m_stop, m_position};
+    QList<QWidget *> byNeed{m_time, m_volume, m_speed};
+    if (m_sentenceControls)
+        byNeed += {m_pauseAfterEach, m_previousSentence, m_nextSentence, m_repeatSentence};
+    byNeed += {m_back, m_stop, m_position};
+    for (QWidget *control : sentenceControls())
+        control->setHidden(!m_sentenceControls);
     for (QWidget *control : byNeed)
         control->setHidden(false);
     for (QWidget *control : byNeed) {

@@ -34,6 +34,11 @@ public:
     QWidget *firstControl() const;
     // The least room in which the player still offers a control.
     QSize smallestSize() const;
+    // Offers the sentence steps and the pause after each sentence, for a
+    // recording whose sentences are timed.
+    void setSentenceControls(bool on);
+    bool pausesAfterEachSentence() const;
+    void setPausesAfterEachSentence(bool on);
 
 signals:
     void playRequested();
@@ -43,6 +48,10 @@ signals:
     void backRequested();
     void volumeChanged(float volume);
     void rateChanged(qreal rate);
+    void previousSentenceRequested();
+    void repeatSentenceRequested();
+    void nextSentenceRequested();
+    void pauseAfterEachChanged(bool on);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -54,6 +63,9 @@ private:
     QComboBox *addSpeedChoice();
     void buildLayout();
     void pinSizes();
+    void addSentenceSteps();
+    void addPauseChoice();
+    QList<QWidget *> sentenceControls() const;
     void giveUpRoom();
     void onPlayClicked();
     void showTime();
@@ -61,6 +73,11 @@ private:
     QToolButton *m_play = nullptr;
     QToolButton *m_stop = nullptr;
     QToolButton *m_back = nullptr;
+    QToolButton *m_previousSentence = nullptr;
+    QToolButton *m_repeatSentence = nullptr;
+    QToolButton *m_nextSentence = nullptr;
+    QToolButton *m_pauseAfterEach = nullptr;
+    bool m_sentenceControls = false;
     QComboBox *m_speed = nullptr;
     QSlider *m_volume = nullptr;
     QSlider *m_position = nullptr;

@@ -182,13 +182,18 @@ private slots:
         QTest::addColumn<int>("pixels");
         QTest::addColumn<QByteArray>("widgetClass");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("timed");
         QTest::addColumn<int>("shown");
 
-        QTest::newRow("wide") << "Liberation Mono" << 15 << QByteArray() << QSize(145, 72) << 7;
-        QTest::newRow("large") << "DejaVu Sans" << 24 << QByteArray() << QSize(145, 72) << 7;
-        QTest::newRow("theme's list font") << "DejaVu Sans" << 20 << QByteArray("QComboBox") << QSize(145, 72) << 7;
-        QTest::newRow("theme's label font") << "DejaVu Sans" << 20 << QByteArray("QLabel") << QSize(145, 72) << 7;
-        QTest::newRow("too narrow: one at a time") << "DejaVu Sans" << 12 << QByteArray() << QSize(60, 72) << 3;
+        const QSize place(145, 72);
+        QTest::newRow("wide") << "Liberation Mono" << 15 << QByteArray() << place << false << 7;
+        QTest::newRow("large") << "DejaVu Sans" << 24 << QByteArray() << place << false << 7;
+        QTest::newRow("theme's list font") << "DejaVu Sans" << 20 << QByteArray("QComboBox") << place << false << 7;
+        QTest::newRow("theme's label font") << "DejaVu Sans" << 20 << QByteArray("QLabel") << place << false << 7;
+        QTest::newRow("too narrow: one at a time") << "DejaVu Sans" << 12 << QByteArray() << QSize(60, 72) << false << 3;
+        QTest::newRow("timed, wide") << "Liberation Mono" << 15 << QByteArray() << place << true << 11;
+        QTest::newRow("timed, large") << "DejaVu Sans" << 24 << QByteArray() << place << true << 11;
+        QTest::newRow("timed, theme's list font") << "DejaVu Sans" << 20 << QByteArray("QComboBox") << place << true << 11;
     }
 
     void everyControlFitsWhateverTheFont()
@@ -197,6 +202,7 @@ private slots:
         QFETCH(int, pixels);
         QFETCH(QByteArray, widgetClass);
         QFETCH(QSize, size);
+        QFETCH(bool, timed);
         QFETCH(int, shown);
         const QFont desktop = QApplication::font();
         QFont font(family);
@@ -204,6 +210,8 @@ private slots:
         QApplication::setFont(font, widgetClass.isEmpty() ? nullptr : widgetClass.constData());
         const auto restore = qScopeGuard([&] { QApplication::setFont(desktop, widgetClass.isEmpty() ? nullptr : widgetClass.constData()); });
         Window window(size, false);
+        if (timed)
+            window.player->setSentences({{500, 2000}, {2600, 4000}});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -224,6 +232,73 @@ private slots:
         }
         QCOMPARE(visible.size(), shown);
         QVERIFY(window.findChild<QWidget *>("playButton")->isVisible());
+    }
+
+    // Each step plays one sentence from its start and pauses at its end; the
+    // current sentence is the one heard, or heard last, or stepped to.
+    void sentenceStepsPlayOneSentence_data()
+    {
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("sentence");
+
+        QTest::newRow("repeat, while heard") << qint64(3000) << "repeatSentenceButton" << 1;
+        QTest::newRow("next") << qint64(3000) << "nextSentenceButton" << 2;
+        QTest::newRow("previous") << qint64(3000) << "previousSentenceButton" << 0;
+        QTest::newRow("previous, before any sound: the first") << qint64(0) << "previousSentenceButton" << 0;
+        QTest::newRow("next, at the last: the last") << qint64(5000) << "nextSentenceButton" << 2;
+        QTest::newRow("next, in a pause: after the one heard last") << qint64(2300) << "nextSentenceButton" << 1;
+        QTest::newRow("repeat, where two touch: the later") << qint64(4000) << "repeatSentenceButton" << 2;
+    }
+
+    void sentenceStepsPlayOneSentence()
+    {
+        QFETCH(qint64, position);
+        QFETCH(QString, control);
+        QFETCH(int, sentence);
+        const QList<QPair<qint64, qint64>> times{{500, 2000}, {2600, 4000}, {4000, 6000}};
+        Window window(QSize(145, 72), false);
+        window.player->setSentences({{500, 2000}, {2600, 4000}, {4000, 6000}});
+        window.show();
+        window.player->setFileName("story.MP3");
+        window.fake->loadDuration(7000);
+        window.fake->moveTo(position);
+
+        QTest::mouseClick(window.findChild<QAbstractButton *>(control), Qt::LeftButton);
+        QCOMPARE(window.fake->calls.mid(window.fake->calls.size() - 2),
+                 QStringList({QStringLiteral("seek %1").arg(times[sentence].first), "play"}));
+        window.fake->moveTo(times[sentence].second - 1);
+        QTest::qWait(30);
+        QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+        // The sound runs a little past the end before the player sees it.
+        window.fake->moveTo(times[sentence].second + 15);
+        QTRY_COMPARE(window.fake->state(), MediaBackend::State::Paused);
+        QCOMPARE(window.player->currentSentence(), sentence);
+
+        // Paused after it, it is still the current one, though the next has begun.
+        QTest::mouseClick(window.findChild<QAbstractButton *>("repeatSentenceButton"), Qt::LeftButton);
+        QCOMPARE(window.fake->calls.mid(window.fake->calls.size() - 2),
+                 QStringList({QStringLiteral("seek %1").arg(times[sentence].first), "play"}));
+    }
+
+    void pauseAfterEachSentence()
+    {
+        Window window(QSize(145, 72), false);
+        window.player->setSentences({{500, 2000}, {2600, 4000}, {4000, 6000}});
+        window.show();
+        window.player->setFileName("story.MP3");
+        window.fake->loadDuration(7000);
+        QTest::mouseClick(window.findChild<QAbstractButton *>("pauseAfterEachButton"), Qt::LeftButton);
+        auto *play = window.findChild<QAbstractButton *>("playButton");
+
+        for (const qint64 end : {2000, 4000, 6000}) {
+            QTest::mouseClick(play, Qt::LeftButton);
+            QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+            window.fake->moveTo(end + 10);
+            QTRY_COMPARE(window.fake->state(), MediaBackend::State::Paused);
+        }
+        // Play carries on from where it paused: no seek on the way.
+        QVERIFY(window.fake->calls.filter("seek").isEmpty());
     }
 
     void tabVisitsWhatIsShown_data()

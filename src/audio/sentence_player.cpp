@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sentence_player.h"
+
+namespace vantrel {
+
+namespace {
+
+// How often the position is looked at while the sound plays: a sentence's
+// end is met within this, on top of the output's own delay.
+constexpr int kWatchMs = 10;
+
+} // namespace
+
+SentencePlayer::SentencePlayer(QObject *parent)
+    : QObject(parent)
+{
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &SentencePlayer::watch);
+}
+
+void SentencePlayer::attach(MediaBackend *backend)
+{
+    m_backend = backend;
+    connect(backend, &MediaBackend::stateChanged, this, &SentencePlayer::onStateChanged);
+}
+
+void SentencePlayer::setSentences(SentenceSteps sentences)
+{
+    m_sentences = std::move(sentences);
+    m_stopAfter = m_pausedAfter = m_shown = -1;
+    m_watch.stop();
+}
+
+int SentencePlayer::current() const
+{
+    if (m_pausedAfter >= 0 || !m_backend)
+        return m_pausedAfter >= 0 ? m_pausedAfter : m_sentences.current(0);
+    return m_sentences.current(m_backend->position());
+}
+
+void SentencePlayer::previous()
+{
+    play(m_sentences.previous(current()));
+}
+
+void SentencePlayer::repeat()
+{
+    play(std::max(current(), 0));
+}
+
+void SentencePlayer::next()
+{
+    play(m_sentences.next(current()));
+}
+
+void SentencePlayer::play(int index)
+{
+    if (!m_backend || index < 0 || index >= m_sentences.count())
+        return;
+    m_pausedAfter = -1;
+    m_stopAfter = index;
+    m_endAhead = false;
+    m_backend->setPosition(m_sentences.at(index).startMs);
+    m_backend->play();
+    m_watch.start();
+    watch();
+}
+
+void SentencePlayer::setPauseAfterEach(bool on)
+{
+    m_pauseAfterEach = on;
+    if (on && m_backend && m_backend->state() == MediaBackend::State::Playing && m_stopAfter < 0)
+        stopAtNextEnd();
+}
+
+void SentencePlayer::playing()
+{
+    m_pausedAfter = -1;
+    if (m_pauseAfterEach && m_backend && m_stopAfter < 0)
+        stopAtNextEnd();
+    if (!m_sentences.empty())
+        m_watch.start();
+}
+
+void SentencePlayer::stopAtNextEnd()
+{
+    m_stopAfter = m_sentences.endingAfter(m_backend->position());
+    m_endAhead = true;
+}
+
+void SentencePlayer::forget()
+{
+    m_pausedAfter = m_stopAfter = -1;
+}
+
+void SentencePlayer::watch()
+{
+    if (!m_backend)
+        return;
+    if (m_stopAfter >= 0) {
+        // Until a seek has taken, the position may still be the old one,
+        // past this sentence's end: the end counts once it lay ahead.
+        const bool ended = m_backend->position() >= m_sentences.at(m_stopAfter).endMs;
+        if (ended && m_endAhead)
+            pauseAt(m_stopAfter);
+        m_endAhead = m_endAhead || !ended;
+    }
+    if (const int now = current(); now != m_shown)
+        emit currentChanged(m_shown = now);
+}
+
+void SentencePlayer::pauseAt(int index)
+{
+    m_backend->pause();
+    m_pausedAfter = index;
+    m_stopAfter = -1;
+}
+
+void SentencePlayer::onStateChanged(MediaBackend::State state)
+{
+    if (state != MediaBackend::State::Playing)
+        m_watch.stop();
+    else if (!m_sentences.empty())
+        m_watch.start();
+    if (state == MediaBackend::State::Stopped)
+        forget();
+}
+
+} // namespace vantrel

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "media_backend.h"
+#include "sentence_steps.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace vantrel {
+
+// Plays a recording sentence by sentence, for a player whose recording has
+// timed sentences: a step plays one sentence from its start and pauses at
+// its end; with the pause after each sentence on, Play pauses at every
+// sentence's end. Watches the position while the sound plays, and says
+// which sentence is being heard.
+class SentencePlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SentencePlayer(QObject *parent = nullptr);
+
+    void attach(MediaBackend *backend);
+    void setSentences(SentenceSteps sentences);
+    bool hasSentences() const { return !m_sentences.empty(); }
+
+    void previous();
+    void repeat();
+    void next();
+    void play(int index);
+    void setPauseAfterEach(bool on);
+    // Play was pressed; with the pause after each sentence on, it pauses at the next end.
+    void playing();
+    // The position was moved, or the sound stopped: no sentence is held.
+    void forget();
+
+    // The sentence being heard; between sentences, the one heard last; after
+    // a step or a pause after a sentence, that sentence. -1 without sentences.
+    int current() const;
+
+signals:
+    void currentChanged(int index);
+
+private:
+    void watch();
+    void pauseAt(int index);
+    void stopAtNextEnd();
+    void onStateChanged(MediaBackend::State state);
+
+    MediaBackend *m_backend = nullptr;
+    SentenceSteps m_sentences;
+    QTimer m_watch;
+    int m_stopAfter = -1;   // the sentence whose end pauses the sound
+    int m_pausedAfter = -1; // the sentence the sound paused after
+    bool m_endAhead = false; // the position has been before m_stopAfter's end
+    int m_shown = -1;       // the last current() said
+    bool m_pauseAfterEach = false;
+};
+
+} // namespace vantrel
