@@ -87,6 +87,8 @@ void NewsBase::connectHandlers()
     connect(ui->Ayuda, &QAbstractButton::clicked, this, &NewsBase::Ayuda_Click);
     connect(ui->CheckWork, &QAbstractButton::clicked, this, &NewsBase::CheckWork_Click);
     connect(Atrasado, &QTimer::timeout, this, &NewsBase::Atrasado_Timer);
+    connect(ui->AudioPlayer, &MediaPlayerWidget::sentenceHeard, this, &NewsBase::markSentence);
+    connect(ui->AudioPlayer, &MediaPlayerWidget::playbackStateChanged, this, &NewsBase::readMarkedSentence);
 }
 
 std::array<OptionButton *, kSlotCount> NewsBase::storyOptions() const

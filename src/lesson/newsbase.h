@@ -4,6 +4,7 @@
 #include "media_player_widget.h"
 #include "story_lines.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -11,7 +12,9 @@
 #include <optional>
 
 class QDropEvent;
+class QKeyEvent;
 class QShowEvent;
+class QTextCursor;
 class QTimer;
 namespace Ui {
 class NewsBase;
@@ -91,6 +94,13 @@ private:
     bool isStoryMenuControl(QObject *control) const;
     bool isLessonControl(QObject *control) const;
     bool acceptOwnDrag(QObject *watched, QDropEvent *event);
+    void loadSentences();
+    bool handleSentenceKey(const QKeyEvent *event);
+    QTextCursor sentenceInTranscript(int index) const;
+    void markSentence(int index);
+    void showInTranscript(const QTextCursor &sentence);
+    void readMarkedSentence(MediaBackend::State state);
+    void playSentenceAt(const QPoint &point);
 
     std::array<OptionButton *, kSlotCount> storyOptions() const;
     std::array<OptionButton *, 9> answerOptions() const;
@@ -104,6 +114,8 @@ private:
     vantrel::StoryLines StoryLines;
     int StoryBase = 0;
     int HeardCount = 0;
+
+    QStringList m_sentenceTexts;  // of a story whose sentences are timed
 
     bool m_ended = false;
     const QEvent *m_controlKey = nullptr; // the key press a control's handler already saw

@@ -9,6 +9,7 @@
 
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace vantrel {
 
@@ -102,6 +103,9 @@ void NewsBase::Form_KeyPress(int keyAscii)
 
 void NewsBase::keyPressEvent(QKeyEvent *event)
 {
+    // The sentence keys act wherever the focus is; no control takes them.
+    if (handleSentenceKey(event))
+        return;
     const bool seenByControl = event == m_controlKey;
     m_controlKey = nullptr;
     QWidget *focused = focusWidget();
@@ -127,8 +131,10 @@ bool NewsBase::eventFilter(QObject *watched, QEvent *event)
             SelectNews_DragDrop();
         return false;
     case QEvent::MouseButtonRelease:
-        if (watched == ui->ScriptBox->viewport())
+        if (watched == ui->ScriptBox->viewport()) {
+            playSentenceAt(static_cast<QMouseEvent *>(event)->position().toPoint());
             ScriptBox_Click();
+        }
         return false;
     default:
         return false;

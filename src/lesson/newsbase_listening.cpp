@@ -66,6 +66,7 @@ void NewsBase::openQuestions()
     ui->Escuchar->hide();
     ui->SimplePlayer->hide();
     ui->AudioPlayer->setFileName(audioFileName());
+    loadSentences();
     ui->AudioPlayer->show();
     keepFocusOnScreen();
 }

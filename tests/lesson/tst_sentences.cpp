@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A story whose sentences are timed: the full player's sentence steps, their
+// keys, and the transcript reading along.
+#include "lesson_window_fixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSignalSpy>
+
+#include <iostream>
+#include <sstream>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+const char *const kTranscript = "The bridge is open. Cars cross it again! Is it safe?";
+const std::string kTimings = "WEBVTT\n\n00:00.500 --> 00:02.000\nThe bridge is open.\n\n"
+                             "00:02.600 --> 00:04.000\nCars cross it again!\n\n00:04.000 --> 00:06.000\nIs it safe?\n";
+
+// Slot 1, answers A B C, with its sound and, when given, its timing file.
+struct TimedLesson : LessonWindow {
+    explicit TimedLesson(const std::string &timings = kTimings)
+        : LessonWindow(StoryFile().story(1, "S1", "Bridge").line(3, kTranscript))
+    {
+        folder.writeAudio("S1.MP3", 4);
+        if (!timings.empty())
+            folder.write("S1.vtt", timings);
+        start();
+        QApplication::setActiveWindow(window.get());
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("window not active");
+    }
+    FakeMediaBackend *fake() const { return static_cast<FakeMediaBackend *>(player("AudioPlayer")->backend()); }
+    QString lastCalls(int n) const { return fake()->calls.mid(fake()->calls.size() - n).join(", "); }
+    QAbstractButton *control(const char *name) const { return get<QAbstractButton>(name); }
+    void toFullScore()
+    {
+        toQuestions();
+        for (const char *name : {"PregUnoA", "PregDosB", "PregTresC"})
+            option(name)->click();
+        button("CheckWork")->click();
+    }
+};
+
+const char *const kSentenceControls[] = {"previousSentenceButton", "repeatSentenceButton", "nextSentenceButton",
+                                         "pauseAfterEachButton"};
+
+} // namespace
+
+class SentencesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Only a timing file that vantrel-check accepts brings the sentence
+    // controls; a broken one is said once on stderr and otherwise ignored.
+    void onlyAGoodTimingFileBringsTheSteps_data()
+    {
+        QTest::addColumn<QString>("timings");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<QString>("said");
+
+        QTest::newRow("good") << QString::fromStdString(kTimings) << true << "";
+        QTest::newRow("none") << "" << false << "";
+        QTest::newRow("another text")
+            << QString::fromStdString(kTimings).replace("Is it safe?", "Is it shut?") << false
+            << "vantrel: S1.vtt:9: error: the cue's text is not sentence 3 of the story: it has \"Is it shut?\" "
+               "where the story has \"Is it safe?\" (its sentence timings are not used)\n";
+        QTest::newRow("broken") << "WEBVTT\n\n00:00.500 -> 00:02.000\nThe bridge is open.\n" << false
+                                << "vantrel: S1.vtt:3: error: ";
+    }
+
+    void onlyAGoodTimingFileBringsTheSteps()
+    {
+        QFETCH(QString, timings);
+        QFETCH(bool, offered);
+        QFETCH(QString, said);
+        std::ostringstream err;
+        std::streambuf *const stderrBuffer = std::cerr.rdbuf(err.rdbuf());
+        TimedLesson lesson(timings.toStdString());
+        lesson.toQuestions();
+        std::cerr.rdbuf(stderrBuffer);
+
+        QVERIFY2(QString::fromStdString(err.str()).startsWith(said), err.str().c_str());
+        QCOMPARE(err.str().empty(), said.isEmpty());
+        for (const char *name : kSentenceControls)
+            QCOMPARE(lesson.control(name)->isVisible(), offered);
+        // The hearings before stay whole plays with no step offered.
+        QCOMPARE(lesson.player("SimplePlayer")->currentSentence(), -1);
+    }
+
+    // F7, F8 and F9 step wherever the focus is; F6 turns the pause after each
+    // sentence on and off. Before the questions they do nothing.
+    void keysStepFromAnywhere()
+    {
+        TimedLesson lesson;
+        lesson.open("CuentoUno");
+        lesson.window->setFocus();
+        QTest::keyClick(lesson.window.get(), Qt::Key_F9);
+        QCOMPARE(lesson.player("AudioPlayer")->backend(), nullptr);
+
+        lesson.toQuestions();
+        lesson.option("PregDosB")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(lesson.lastCalls(2), "seek 2600, play");
+        lesson.button("CheckWork")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+        QCOMPARE(lesson.lastCalls(2), "seek 2600, play");
+        lesson.get("speedChoice")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
+        QCOMPARE(lesson.lastCalls(2), "seek 500, play");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QVERIFY(lesson.control("pauseAfterEachButton")->isChecked());
+        QVERIFY(lesson.control("repeatSentenceButton")->toolTip().endsWith("(F8)"));
+        // Esc still leaves the lesson.
+        lesson.button("CheckWork")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!lesson.get("SelectNews")->isHidden());
+    }
+
+    // The sentence heard is marked in the transcript, which keeps its text and
+    // its typing; paused, the cursor goes to it; a click plays a sentence.
+    void transcriptReadsAlong()
+    {
+        TimedLesson lesson;
+        lesson.toFullScore();
+        auto *script = lesson.get<QPlainTextEdit>("ScriptBox");
+        QVERIFY(script->isVisible());
+        lesson.control("playButton")->click();
+        lesson.fake()->moveTo(3000);
+        QTRY_COMPARE(script->extraSelections().size(), 1);
+        const QTextEdit::ExtraSelection mark = script->extraSelections().first();
+        QCOMPARE(mark.cursor.selectedText(), "Cars cross it again!");
+        QVERIFY(mark.format.fontUnderline());
+        QCOMPARE(script->toPlainText(), kTranscript);
+
+        lesson.control("playButton")->click();  // pause
+        QCOMPARE(script->textCursor().position(), 20);
+
+        script->setFocus();
+        script->moveCursor(QTextCursor::End);
+        QTest::keyClicks(script, " Yes.");
+        QCOMPARE(script->toPlainText(), QString(kTranscript) + " Yes.");
+        lesson.control("playButton")->click();
+        lesson.fake()->moveTo(4500);
+        QTRY_COMPARE(script->extraSelections().value(0).cursor.selectedText(), "Is it safe?");
+
+        const QString text = script->toPlainText();
+        QTest::mouseClick(script->viewport(), Qt::LeftButton, {}, script->cursorRect(QTextCursor(script->document())).center());
+        QCOMPARE(lesson.lastCalls(2), "seek 500, play");
+        QVERIFY(!script->hasFocus());
+        QCOMPARE(script->toPlainText(), text);
+    }
+};
+
+QTEST_MAIN(SentencesTest)
+#include "tst_sentences.moc"
