@@ -20,6 +20,11 @@ SAMPLES = pathlib.Path(__file__).resolve().parent.parent / "stories"
 def sample_library(folder, tone):
     shutil.copy(SAMPLES / "vtl.txt", folder / "vtl.txt")
     shutil.copy(tone, folder / "STORY01.MP3")
+    # The story's own sentences, squeezed into the tone's 3 s, so that the
+    # full player offers its sentence steps.
+    cues = [block.split("\n")[1] for block in (SAMPLES / "STORY01.vtt").read_text().split("\n\n")[1:] if block]
+    (folder / "STORY01.vtt").write_text("WEBVTT\n\n" + "".join(
+        f"00:0{i * 0.7:05.3f} --> 00:0{i * 0.7 + 0.6:05.3f}\n{text}\n\n" for i, text in enumerate(cues)))
 
 
 def main():
