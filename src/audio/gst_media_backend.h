@@ -89,6 +89,7 @@ private:
     qreal m_rate = 1.0;
     float m_volume = 1.0f;
     bool m_prerolled = false;
+    bool m_playWhenPrerolled = false;  // a play asked for while a seek prerolled
     bool m_failed = false;
     bool m_warmUpWanted = false;
     bool m_warming = false;

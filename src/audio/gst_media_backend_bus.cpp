@@ -78,6 +78,10 @@ void GstMediaBackend::onPrerolled()
     if (m_warmUpWanted && m_state != State::Playing)
         startWarmUp();
     m_warmUpWanted = false;
+    if (m_playWhenPrerolled) {
+        m_playWhenPrerolled = false;
+        gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    }
 }
 
 void GstMediaBackend::queryDuration()

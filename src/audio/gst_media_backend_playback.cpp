@@ -16,7 +16,12 @@ void GstMediaBackend::play()
         load(m_source);
     endWarmUp();
     m_warmUpWanted = false;
-    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    // Going to PLAYING while a seek still prerolls can leave PulseAudio's
+    // stream corked for good after a quick pause, seek and play: the player
+    // says Playing and nothing moves. So PLAYING waits for the preroll.
+    m_playWhenPrerolled = !m_prerolled;
+    if (m_prerolled)
+        gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
     setState(State::Playing);
     m_positionReports.start();
 }
@@ -26,6 +31,7 @@ void GstMediaBackend::pause()
     if (!m_pipeline || m_failed || m_source.isEmpty())
         return;
     endWarmUp();
+    m_playWhenPrerolled = false;
     m_positionReports.stop();
     gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
     setState(State::Paused);
@@ -33,6 +39,7 @@ void GstMediaBackend::pause()
 
 void GstMediaBackend::stop()
 {
+    m_playWhenPrerolled = false;
     m_positionReports.stop();
     if (m_pipeline && !m_failed && !m_source.isEmpty()) {
         if (m_warming)
