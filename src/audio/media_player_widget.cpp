@@ -111,7 +111,7 @@ void MediaPlayerWidget::preload(const QString &name)
 
 void MediaPlayerWidget::stop()
 {
-    m_sentences->forget();
+    m_sentences->forget(0);
     if (m_backend)
         m_backend->stop();
 }
@@ -164,7 +164,7 @@ void MediaPlayerWidget::connectControls()
     connect(m_controls, &PlayerControls::stopRequested, this, &MediaPlayerWidget::stop);
     connect(m_controls, &PlayerControls::backRequested, this, &MediaPlayerWidget::goBack);
     connect(m_controls, &PlayerControls::seekRequested, this, [this](qint64 ms) {
-        m_sentences->forget();
+        m_sentences->forget(ms);
         ensureBackend().setPosition(ms);
     });
     connect(m_controls, &PlayerControls::previousSentenceRequested, this, &MediaPlayerWidget::previousSentence);
@@ -236,9 +236,10 @@ int MediaPlayerWidget::currentSentence() const
 
 void MediaPlayerWidget::goBack()
 {
-    m_sentences->forget();
     MediaBackend &backend = ensureBackend();
-    backend.setPosition(std::max<qint64>(backend.position() - backStepMs, 0));
+    const qint64 back = std::max<qint64>(backend.position() - backStepMs, 0);
+    m_sentences->forget(back);
+    backend.setPosition(back);
 }
 
 void MediaPlayerWidget::reportError(const QString &message) const

@@ -35,7 +35,12 @@ int SentencePlayer::current() const
 {
     if (m_pausedAfter >= 0 || !m_backend)
         return m_pausedAfter >= 0 ? m_pausedAfter : m_sentences.current(0);
-    return m_sentences.current(m_backend->position());
+    return m_sentences.current(position());
+}
+
+qint64 SentencePlayer::position() const
+{
+    return m_movedTo >= 0 ? m_movedTo : m_backend->position();
 }
 
 void SentencePlayer::previous()
@@ -58,6 +63,7 @@ void SentencePlayer::play(int index)
     if (!m_backend || index < 0 || index >= m_sentences.count())
         return;
     m_pausedAfter = -1;
+    m_movedTo = -1;
     m_stopAfter = index;
     m_endAhead = false;
     m_backend->setPosition(m_sentences.at(index).startMs);
@@ -78,19 +84,21 @@ void SentencePlayer::playing()
     m_pausedAfter = -1;
     if (m_pauseAfterEach && m_backend && m_stopAfter < 0)
         stopAtNextEnd();
+    m_movedTo = -1;
     if (!m_sentences.empty())
         m_watch.start();
 }
 
 void SentencePlayer::stopAtNextEnd()
 {
-    m_stopAfter = m_sentences.endingAfter(m_backend->position());
+    m_stopAfter = m_sentences.endingAfter(position());
     m_endAhead = true;
 }
 
-void SentencePlayer::forget()
+void SentencePlayer::forget(qint64 at)
 {
     m_pausedAfter = m_stopAfter = -1;
+    m_movedTo = at;
 }
 
 void SentencePlayer::watch()
@@ -123,7 +131,7 @@ void SentencePlayer::onStateChanged(MediaBackend::State state)
     else if (!m_sentences.empty())
         m_watch.start();
     if (state == MediaBackend::State::Stopped)
-        forget();
+        forget(0);
 }
 
 } // namespace vantrel

@@ -32,8 +32,10 @@ public:
     void setPauseAfterEach(bool on);
     // Play was pressed; with the pause after each sentence on, it pauses at the next end.
     void playing();
-    // The position was moved, or the sound stopped: no sentence is held.
-    void forget();
+    // The position was moved to AT (ms; -1 when not known), or the sound
+    // stopped (at 0): no sentence is held. Until the sound plays on, AT is
+    // where the player stands, whatever a seek still under way reports.
+    void forget(qint64 at = -1);
 
     // The sentence being heard; between sentences, the one heard last; after
     // a step or a pause after a sentence, that sentence. -1 without sentences.
@@ -46,6 +48,7 @@ private:
     void watch();
     void pauseAt(int index);
     void stopAtNextEnd();
+    qint64 position() const;
     void onStateChanged(MediaBackend::State state);
 
     MediaBackend *m_backend = nullptr;
@@ -54,6 +57,7 @@ private:
     int m_stopAfter = -1;   // the sentence whose end pauses the sound
     int m_pausedAfter = -1; // the sentence the sound paused after
     bool m_endAhead = false; // the position has been before m_stopAfter's end
+    qint64 m_movedTo = -1;   // where a seek or a stop put the player, until it plays
     int m_shown = -1;       // the last current() said
     bool m_pauseAfterEach = false;
 };
