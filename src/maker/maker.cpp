@@ -157,12 +157,16 @@ std::string seconds(double ms)
 
 // What Vantrel will make of the converted sound: a hearing of size / 4 ms
 // that must end with the sound, and fit its timer.
-std::string soundProblem(const fs::path &mp3)
+std::optional<Mp3Scan> scanned(const fs::path &mp3)
+{
+    std::ifstream in(mp3, std::ios::binary);
+    return in ? scanMp3(in) : std::nullopt;
+}
+
+std::string soundProblem(const fs::path &mp3, const std::optional<Mp3Scan> &scan)
 {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(mp3, ec);
-    std::ifstream in(mp3, std::ios::binary);
-    const std::optional<Mp3Scan> scan = in ? scanMp3(in) : std::nullopt;
     if (ec || !scan)
         return "its converted sound came out empty";
     const auto hearing = static_cast<double>(hearingDelayMs(size));
@@ -175,12 +179,10 @@ std::string soundProblem(const fs::path &mp3)
 }
 
 // The story's timing file beside its sound; a teacher's broken one stops the make.
-bool writeTimings(const FolderStory &story, const fs::path &mp3, bool align, std::ostream &err,
+bool writeTimings(const FolderStory &story, const fs::path &mp3, double playingMs, bool align, std::ostream &err,
                   const std::atomic<bool> &stop, int &untimed)
 {
-    std::ifstream in(mp3, std::ios::binary);
-    const std::optional<Mp3Scan> scan = in ? scanMp3(in) : std::nullopt;
-    const StoryTimings timings = timeStory(story, scan ? scan->durationMs : 0.0, align, stop);
+    const StoryTimings timings = timeStory(story, playingMs, align, stop);
     bool failed = timings.interrupted;
     for (const MakeError &problem : timings.problems) {
         err << formatMakeError(problem) << '\n';
@@ -209,14 +211,15 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std
         const Conversion conversion = convertRecording(story.recording, mp3, stop);
         if (conversion.interrupted)
             return false;
-        std::string problem = conversion.ok ? soundProblem(mp3) : conversion.problem;
+        const std::optional<Mp3Scan> scan = conversion.ok ? scanned(mp3) : std::nullopt;
+        std::string problem = conversion.ok ? soundProblem(mp3, scan) : conversion.problem;
         if (!problem.empty()) {
             err << formatMakeError({story.file, story.story.audio.line,
                                     "the recording \"" + story.story.audio.bytes + "\" cannot be used: " + problem})
                 << '\n';
             return false;
         }
-        if (!writeTimings(story, mp3, align, err, stop, untimed))
+        if (!writeTimings(story, mp3, scan->durationMs, align, err, stop, untimed))
             return false;
     }
     return !stop;

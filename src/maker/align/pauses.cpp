@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pauses.h"
 
+#include "sound_features.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -12,15 +14,6 @@ constexpr int kPauseFrames = 12;       // a pause between sentences lasts 120 ms
 constexpr float kSpeechShare = 0.35F;  // of the way from the floor to the vowels
 constexpr float kAboveFloorDb = 4.0F;  // a soft first consonant still stands out this much
 constexpr int kSoftFrames = 15;        // and lasts no longer than 150 ms
-
-float percentile(std::vector<float> values, double share)
-{
-    if (values.empty())
-        return 0.0F;
-    const auto at = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
-    return values[at];
-}
 
 } // namespace
 

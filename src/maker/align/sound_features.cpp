@@ -66,13 +66,6 @@ void normalise(Features &features)
     }
 }
 
-float percentile(std::vector<float> values, double share)
-{
-    const auto at = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + at, values.end());
-    return values[static_cast<std::size_t>(at)];
-}
-
 void measureActivity(Features &features)
 {
     const float quiet = percentile(features.loudness, 0.05), loud = percentile(features.loudness, 0.9);
@@ -83,6 +76,15 @@ void measureActivity(Features &features)
 }
 
 } // namespace
+
+float percentile(std::vector<float> values, double share)
+{
+    if (values.empty())
+        return 0.0F;
+    const auto at = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + at, values.end());
+    return values[static_cast<std::size_t>(at)];
+}
 
 Features computeFeatures(const std::vector<float> &samples, int rate)
 {

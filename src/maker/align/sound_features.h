@@ -24,6 +24,9 @@ struct Features {
 
 inline constexpr float kSilenceDb = -100.0F;
 
+// The value below which SHARE (0..1) of VALUES lie; 0 for none.
+float percentile(std::vector<float> values, double share);
+
 // SAMPLES are mono, in -1..1, at RATE samples a second.
 Features computeFeatures(const std::vector<float> &samples, int rate);
 
