@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <utility>
+
 namespace vantrel {
 
 // A media engine that makes no sound: it records what it is asked to do and
@@ -39,7 +41,10 @@ public:
     void setPosition(qint64 ms) override
     {
         calls << QStringLiteral("seek %1").arg(ms);
-        moveTo(ms);
+        if (slowSeeks)
+            m_seekingTo = ms;
+        else
+            moveTo(ms);
     }
     qint64 position() const override { return m_position; }
     qint64 duration() const override { return m_duration; }
@@ -47,7 +52,16 @@ public:
     void setPlaybackRate(qreal rate) override { calls << QStringLiteral("rate %1").arg(rate); }
     State state() const override { return m_state; }
 
+    // As a real engine's seek, which takes a while: until settle(), the
+    // position stays where it was.
+    bool slowSeeks = false;
+
     // The media's side.
+    void settle()
+    {
+        if (m_seekingTo >= 0)
+            moveTo(std::exchange(m_seekingTo, -1));
+    }
     void loadDuration(qint64 ms) { emit durationChanged(m_duration = ms); }
     void moveTo(qint64 ms) { emit positionChanged(m_position = ms); }
     void finish()
@@ -65,6 +79,11 @@ private:
     }
     void rewind()
     {
+        if (slowSeeks) {
+            m_seekingTo = 0;
+            setState(State::Stopped);
+            return;
+        }
         moveTo(0);
         setState(State::Stopped);
     }
@@ -75,6 +94,7 @@ private:
     }
 
     qint64 m_position = 0;
+    qint64 m_seekingTo = -1;
     qint64 m_duration = 0;
     State m_state = State::Stopped;
 };

@@ -301,6 +301,39 @@ private slots:
         QVERIFY(window.fake->calls.filter("seek").isEmpty());
     }
 
+    // A real engine reports the old position for a while after a seek: a
+    // step from past its sentence's end must not pause at once, and after
+    // a stop the player stands at the start.
+    void stepsTrustWhereTheyPutThePlayer()
+    {
+        Window window(QSize(145, 72), false);
+        window.player->setSentences({{500, 2000}, {2600, 4000}, {4000, 6000}});
+        window.show();
+        window.player->setFileName("story.MP3");
+        window.fake->loadDuration(7000);
+        window.fake->slowSeeks = true;
+        window.fake->moveTo(6100);
+
+        QTest::mouseClick(window.findChild<QAbstractButton *>("previousSentenceButton"), Qt::LeftButton);
+        QCOMPARE(window.fake->calls.last(), "play");
+        QTest::qWait(40);
+        QCOMPARE(window.fake->state(), MediaBackend::State::Playing);
+        window.fake->settle();
+        QTest::qWait(20);
+        window.fake->moveTo(4010);
+        QTRY_COMPARE(window.fake->state(), MediaBackend::State::Paused);
+
+        QTest::mouseClick(window.findChild<QAbstractButton *>("stopButton"), Qt::LeftButton);
+        QCOMPARE(window.player->currentSentence(), 0);
+        QTest::mouseClick(window.findChild<QAbstractButton *>("pauseAfterEachButton"), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QAbstractButton *>("playButton"), Qt::LeftButton);
+        QTest::qWait(40);
+        window.fake->settle();
+        QTest::qWait(20);
+        window.fake->moveTo(2010);
+        QTRY_COMPARE(window.fake->state(), MediaBackend::State::Paused);
+    }
+
     void tabVisitsWhatIsShown_data()
     {
         QTest::addColumn<QSize>("size");
