@@ -14,12 +14,13 @@ from pyatspi import (ROLE_ALERT, ROLE_APPLICATION, ROLE_COMBO_BOX, ROLE_DIALOG, 
 
 TIMEOUT = 15.0  # seconds for one thing to appear; a step normally takes well under one
 RATE = 22050  # recorded samples a second, mono 16-bit
+SECOND = "The whole town came to see it."
 # Slots 1 and 2 present, both sounding the tone (the lesson takes slot 2); slot 3 has a title but
 # no sound name, so start-up leaves it "unavailable" and the first return to the menu shows its title.
 STORIES = {1: ("NEWS01", "Harbour lights come back", "", []),
            2: ("NEWS02", "Tom & Ada win the cup",
                "Tom & Ada, two young players from Wrenfield, won the town cup on Sunday "
-               "after a long final that went on until the evening.",
+               "after a long final that went on until the evening. " + SECOND,
                [("Who won the cup?", ["Tom & Ada", "Their teacher", "Nobody"], 0),
                 ("Where are they from?", ["Pellmouth", "Wrenfield", "Stoneleigh"], 1),
                 ("When was the final?", ["On Monday", "On Friday", "On Sunday"], 2)]),
@@ -49,6 +50,10 @@ def write_library(folder, tone):
     (folder / "vtl.txt").write_bytes(data + b" " * (8862 - len(data)) + b"\r\n")
     for audio in ("NEWS01", "NEWS02"):
         shutil.copy(tone, folder / (audio + ".MP3"))
+    # Story 2's two sentences timed on the tone, the second ending before it does.
+    first = STORIES[2][2][:-len(SECOND) - 1]
+    (folder / "NEWS02.vtt").write_text("WEBVTT\n\n00:00.000 --> 00:01.500\n%s\n\n00:01.500 --> 00:02.500\n%s\n"
+                                       % (first, SECOND))
 
 
 def stretches(path):
@@ -321,6 +326,19 @@ class Lesson:
         text = transcript.queryText().getText(0, -1)
         expect(text == story[2], "the transcript reads %r", text)
         self.shown(ROLE_PUSH_BUTTON, "Check Answers", False)
+
+        # F9 plays the second sentence alone, at the 0.75x chosen; paused after it, the transcript's cursor stands at its start,
+        # where a screen reader reads it.
+        self.shown(ROLE_PUSH_BUTTON, "Next sentence", True)
+        before, play = len(stretches(self.recording)), self.shown(ROLE_PUSH_BUTTON, "Play", True)
+        self.keys(MENU, "F9")
+        self.wait_for("the second sentence to play", lambda app: play.name == "Pause")
+        self.wait_for("the pause after it", lambda app: play.name == "Play")
+        caret = transcript.queryText().caretOffset
+        expect(caret == story[2].index(SECOND), "paused, the transcript's cursor is at %d", caret)
+        time.sleep(0.3)
+        runs = stretches(self.recording)[before:]
+        expect(len(runs) == 1 and abs(runs[0][1] - 1.0 / 0.75) <= 0.1, "F9 was heard as %r, not 1.33 s", runs)
 
         # A click in the transcript, then Esc: the menu, where slot 3 now shows its title.
         self.click(transcript)
