@@ -128,7 +128,8 @@ qint64 GstMediaBackend::position() const
 {
     gint64 ns = 0;
     if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &ns) || ns < 0)
-        return 0;
+        // A seek waiting for its preroll: the player stands where it goes.
+        return !m_prerolled && m_pendingSeek > 0 ? m_pendingSeek : 0;
     return ns / GST_MSECOND;
 }
 

@@ -75,6 +75,9 @@ private:
     void applyVolume(double volume);
     void setState(State state);
     void reportPosition();
+    void watchForStall(qint64 now);
+    bool playingSettled() const;
+    void restartStream(qint64 at);
 
     GstElement *m_pipeline = nullptr;
     // Messages carry the load they were posted under; those of a file
@@ -98,6 +101,11 @@ private:
     bool m_outputLost = false;
     // The output came back during a play; it is taken up when the play ends.
     bool m_reopenWanted = false;
+    // The stall watch: the position last reported, and for how many reports
+    // it has stood still while playing.
+    qint64 m_lastReported = -1;
+    int m_stillReports = 0;
+    bool m_restartedThisPlay = false;
     QTimer m_warmUp;
     QTimer m_positionReports;
     GstOutputWatch m_outputWatch;

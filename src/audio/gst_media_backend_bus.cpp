@@ -6,6 +6,8 @@
 
 #include <gst/gst.h>
 
+#include <utility>
+
 namespace vantrel {
 
 void GstMediaBackend::connectBus()
@@ -75,9 +77,11 @@ void GstMediaBackend::onPrerolled()
         seekTo(ms);
         return;
     }
-    if (m_warmUpWanted && m_state != State::Playing)
+    // A play asked for meanwhile waits for the warm-up's end.
+    if (std::exchange(m_warmUpWanted, false)) {
         startWarmUp();
-    m_warmUpWanted = false;
+        return;
+    }
     if (m_playWhenPrerolled) {
         m_playWhenPrerolled = false;
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING);

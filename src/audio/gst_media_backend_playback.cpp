@@ -16,6 +16,8 @@ void GstMediaBackend::play()
         load(m_source);
     endWarmUp();
     m_warmUpWanted = false;
+    m_restartedThisPlay = false;
+    m_stillReports = 0;
     // Going to PLAYING while a seek still prerolls can leave PulseAudio's
     // stream corked for good after a quick pause, seek and play: the player
     // says Playing and nothing moves. So PLAYING waits for the preroll.
@@ -105,7 +107,9 @@ void GstMediaBackend::setPosition(qint64 ms)
 
 void GstMediaBackend::reportPosition()
 {
-    emit positionChanged(position());
+    const qint64 now = position();
+    watchForStall(now);
+    emit positionChanged(now);
 }
 
 } // namespace vantrel
