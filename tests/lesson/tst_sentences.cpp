@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -46,6 +47,74 @@ struct TimedLesson : LessonWindow {
 
 const char *const kSentenceControls[] = {"previousSentenceButton", "repeatSentenceButton", "nextSentenceButton",
                                          "pauseAfterEachButton"};
+
+QString focusName()
+{
+    for (QObject *o = QApplication::focusWidget(); o; o = o->parent())
+        if (!o->objectName().isEmpty())
+            return o->objectName();
+    return "none";
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// What a student sees after a fixed walk of keys through the questions and
+// back to the menu; the sentence controls are left out of the Tab chain.
+QStringList walkKeyRoutes(TimedLesson &lesson, int &sentenceTabStops)
+{
+    QStringList seen;
+    lesson.toQuestions();
+    lesson.fake()->loadDuration(6000);
+    lesson.button("CheckWork")->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 40; ++i) {
+        press(Qt::Key_Tab);
+        if (focusName() == "CheckWork")
+            break;
+        if (std::ranges::count(kSentenceControls, focusName()))
+            ++sentenceTabStops;
+        else
+            seen << focusName();
+    }
+    auto checked = [&] {
+        QStringList names;
+        for (const char *name : {"PregUnoA", "PregUnoB", "PregUnoC"})
+            if (lesson.option(name)->isChecked())
+                names << name;
+        return "checked " + names.join(' ') + ", focus " + focusName();
+    };
+    lesson.option("PregUnoA")->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Space);
+    seen << checked();
+    press(Qt::Key_Down);
+    seen << checked();
+    MediaPlayerWidget *full = lesson.player("AudioPlayer");
+    auto *speed = full->findChild<QWidget *>("speedChoice");
+    speed->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Down);
+    seen << "speed " + speed->property("currentText").toString();
+    full->findChild<QWidget *>("positionSlider")->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Right);
+    // An access key clicks its button a moment later, as a click animates.
+    auto accessKey = [&](Qt::Key key) {
+        const qsizetype boxes = lesson.boxes.titles.size();
+        press(key, Qt::AltModifier);
+        (void)QTest::qWaitFor([&] { return lesson.boxes.titles.size() > boxes; }, 1000);
+    };
+    accessKey(Qt::Key_H);
+    accessKey(Qt::Key_A);
+    lesson.button("CheckWork")->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Return);
+    seen << "boxes " + lesson.boxes.titles.join(", ");
+    press(Qt::Key_Escape);
+    seen << "menu " + QString::number(!lesson.get("SelectNews")->isHidden());
+    accessKey(Qt::Key_X);
+    seen << "boxes " + lesson.boxes.titles.join(", ") + ", ended " + QString::number(lesson.end.calls);
+    seen << "player " + lesson.fake()->calls.join(", ").section("S1.MP3", 1);
+    return seen;
+}
 
 } // namespace
 
@@ -118,6 +187,20 @@ private slots:
         lesson.button("CheckWork")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!lesson.get("SelectNews")->isHidden());
+    }
+
+    // The same keys on the same story, with and without its timing file, take
+    // the same routes: Tab through the existing controls, Space and arrows on
+    // a focused control, the access keys, Enter and Esc.
+    void keyRoutesAreTheSameWithTimings()
+    {
+        int stops = 0;
+        TimedLesson timed;
+        const QStringList withTimings = walkKeyRoutes(timed, stops);
+        QCOMPARE(stops, 4);
+        TimedLesson plain("");
+        QCOMPARE(withTimings, walkKeyRoutes(plain, stops));
+        QCOMPARE(stops, 4);
     }
 
     // The sentence heard is marked in the transcript, which keeps its text and
