@@ -20,20 +20,20 @@ void checkTimes(const Cue &cue, const Cue *previous, std::int64_t lengthMs, std:
 {
     const auto error = [&](std::string message) { errors.push_back({cue.line, std::move(message)}); };
     if (cue.endMs < cue.startMs)
-        error("the cue's end " + formatTime(cue.endMs) + " is before its start " + formatTime(cue.startMs));
+        error("this sentence ends at " + formatTime(cue.endMs) + ", before it starts at " + formatTime(cue.startMs));
     else if (cue.endMs == cue.startMs)
-        error("the cue ends at its start, " + formatTime(cue.startMs) + "; it must end after it starts");
+        error("this sentence ends where it starts, at " + formatTime(cue.startMs) + "; it must end after it starts");
     if (previous && cue.startMs < previous->startMs) {
-        error("the cue starts at " + formatTime(cue.startMs) + ", before the previous cue (line "
+        error("this sentence starts at " + formatTime(cue.startMs) + ", before the sentence before it (line "
               + std::to_string(previous->line) + "), which starts at " + formatTime(previous->startMs)
-              + "; cues must follow the story's order");
+              + "; the sentences must be timed in the transcript's order");
     } else if (previous && cue.startMs < previous->endMs) {
-        error("the cue starts at " + formatTime(cue.startMs) + ", before the previous cue (line "
+        error("this sentence starts at " + formatTime(cue.startMs) + ", before the sentence before it (line "
               + std::to_string(previous->line) + ") ends at " + formatTime(previous->endMs)
-              + "; cues must not overlap");
+              + "; two sentences' times must not overlap");
     }
     if (cue.endMs > lengthMs)
-        error("the cue ends at " + formatTime(cue.endMs) + ", after the recording, which lasts "
+        error("this sentence ends at " + formatTime(cue.endMs) + ", after the end of the recording, which lasts "
               + formatTime(lengthMs));
 }
 
@@ -42,7 +42,7 @@ void checkTimes(const Cue &cue, const Cue *previous, std::int64_t lengthMs, std:
 std::string difference(const std::string &cue, const std::string &sentence)
 {
     if (cue.size() <= kShownLength && sentence.size() <= kShownLength)
-        return quoted(cue) + " where the story has " + quoted(sentence);
+        return quoted(cue) + " where the transcript has " + quoted(sentence);
     const std::size_t shorter = std::min(cue.size(), sentence.size());
     const auto common = static_cast<std::size_t>(
         std::mismatch(cue.begin(), cue.begin() + static_cast<std::ptrdiff_t>(shorter), sentence.begin()).first
@@ -50,7 +50,7 @@ std::string difference(const std::string &cue, const std::string &sentence)
     const std::size_t space = common == 0 ? std::string::npos : cue.rfind(' ', common - 1);
     const std::size_t from = space == std::string::npos ? 0 : space + 1;
     const std::string_view lead = from > 0 ? "..." : "";
-    return quoted(std::string_view(cue).substr(from), lead) + " where the story has "
+    return quoted(std::string_view(cue).substr(from), lead) + " where the transcript has "
            + quoted(std::string_view(sentence).substr(from), lead);
 }
 
@@ -67,24 +67,24 @@ std::vector<TimingError> checkCues(const std::vector<Cue> &cues, const std::vect
         const Cue &cue = cues[i];
         checkTimes(cue, i > 0 ? &cues[i - 1] : nullptr, lengthMs, errors);
         if (i == sentences.size()) {
-            errors.push_back({cue.line, "this is cue " + std::to_string(i + 1) + ", but the story has "
+            errors.push_back({cue.line, "this is timed sentence " + std::to_string(i + 1) + ", but the transcript has "
                                             + counted(sentences.size(), "sentence", "sentences")
-                                            + "; each sentence needs exactly one cue"});
+                                            + "; time each sentence once"});
         }
         if (i >= sentences.size() || !compareTexts)
             continue;
         const std::string text = collapseSpaces(cue.text), sentence = collapseSpaces(sentences[i]);
         if (text != sentence) {
-            errors.push_back({cue.line, "the cue's text is not sentence " + std::to_string(i + 1)
-                                            + " of the story: it has " + difference(text, sentence)});
+            errors.push_back({cue.line, "the text timed here is not sentence " + std::to_string(i + 1)
+                                            + " of the transcript: it has " + difference(text, sentence)});
             compareTexts = cues.size() == sentences.size();
         }
     }
     if (cues.size() < sentences.size()) {
         errors.push_back({cues.empty() ? 1 : cues.back().line,
-                          "the file ends after " + counted(cues.size(), "cue", "cues") + ", but the story has "
-                              + counted(sentences.size(), "sentence", "sentences") + "; the next one is "
-                              + quoted(sentences[cues.size()])});
+                          "the file ends after " + counted(cues.size(), "timed sentence", "timed sentences")
+                              + ", but the transcript has " + counted(sentences.size(), "sentence", "sentences")
+                              + "; the next one is " + quoted(sentences[cues.size()])});
     }
     return errors;
 }

@@ -124,9 +124,9 @@ std::optional<Cue> readTimes(std::string_view line, int number, std::vector<Timi
     const std::string_view endText = after.substr(0, after.find_first_of(" \t"));
     const Time start = parseTimestamp(startText), end = parseTimestamp(endText);
     if (start.problem)
-        errors.push_back({number, "the cue's start " + quoted(startText) + " is not a time: " + start.problem});
+        errors.push_back({number, "the start " + quoted(startText) + " is not a time: " + start.problem});
     if (end.problem)
-        errors.push_back({number, "the cue's end " + quoted(endText) + " is not a time: " + end.problem});
+        errors.push_back({number, "the end " + quoted(endText) + " is not a time: " + end.problem});
     if (start.problem || end.problem)
         return std::nullopt;
     return Cue{start.ms, end.ms, {}, number};
@@ -156,9 +156,9 @@ std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t fi
         return blockEnd(lines, first);
     const std::size_t timing = hasArrow(lines[first]) ? first : first + 1;
     if (timing == lines.size() || lines[timing].empty() || !hasArrow(lines[timing])) {
-        read.errors.push_back({lineNumber(first), "this block is neither a cue nor a note: a cue starts with its "
-                                                  "times, such as \"00:01.000 --> 00:04.500\", or with one line "
-                                                  "naming it and then its times"});
+        read.errors.push_back({lineNumber(first), "these lines are neither a timed sentence nor a note: a timed "
+                                                  "sentence starts with its times, such as \"00:01.000 --> "
+                                                  "00:04.500\", or with one line naming it and then its times"});
         return blockEnd(lines, first);
     }
     std::optional<Cue> cue = readTimes(lines[timing], lineNumber(timing), read.errors);
@@ -166,8 +166,8 @@ std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t fi
     std::size_t k = timing + 1;
     for (; k < lines.size() && !lines[k].empty(); ++k) {
         if (hasArrow(lines[k])) {
-            read.errors.push_back({lineNumber(k), "a cue's text cannot hold \"-->\"; put a blank line before "
-                                                  "the next cue"});
+            read.errors.push_back({lineNumber(k), "a sentence's text cannot hold \"-->\"; put a blank line "
+                                                  "before the next sentence's times"});
             return k;
         }
         if (k > timing + 1)
@@ -242,11 +242,11 @@ TimingRead readWebVtt(std::string_view bytes)
     while (i < lines.size() && !lines[i].empty() && !hasArrow(lines[i]))
         ++i;
     if (i < lines.size() && !lines[i].empty())
-        read.errors.push_back({lineNumber(i), "a blank line must end the header before the first cue"});
+        read.errors.push_back({lineNumber(i), "a blank line must come before the first timed sentence"});
     while (i < lines.size())
         i = lines[i].empty() ? i + 1 : readBlock(lines, i, read);
     if (read.cues.empty() && read.errors.empty())
-        read.errors.push_back({1, "the file holds no cue"});
+        read.errors.push_back({1, "the file holds no timed sentence"});
     return read;
 }
 

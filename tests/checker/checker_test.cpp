@@ -145,19 +145,20 @@ const BrokenLibrary kBrokenLibraries[] = {
     {"timingHeaderMissing", [](StoryLibrary &l) { timed(l, "WEBVTT", "WEBVTT:"); },
      {"NEWS02.vtt:1: error: the first line is not \"WEBVTT\", so this is not a WebVTT file", "1 error, 0 warnings"}, 1},
     {"timingTimeMalformed", [](StoryLibrary &l) { timed(l, "00:02.500 -->", "00:02.5 -->"); },
-     {"NEWS02.vtt:7: error: the cue's start \"00:02.5\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, "
+     {"NEWS02.vtt:7: error: the start \"00:02.5\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, "
       "such as 01:02.500", "1 error, 0 warnings"}, 1},
     {"timingCuesOverlap", [](StoryLibrary &l) { timed(l, "00:04.200", "00:03.900"); },
-     {"NEWS02.vtt:10: error: the cue starts at 00:03.900, before the previous cue (line 7) ends at 00:04.000; "
-      "cues must not overlap", "1 error, 0 warnings"}, 1},
+     {"NEWS02.vtt:10: error: this sentence starts at 00:03.900, before the sentence before it (line 7) ends at "
+      "00:04.000; two sentences' times must not overlap", "1 error, 0 warnings"}, 1},
     {"timingCuesOutOfOrder", [](StoryLibrary &l) { timed(l, "00:04.200 --> 00:06.000", "00:01.000 --> 00:02.000"); },
-     {"NEWS02.vtt:10: error: the cue starts at 00:01.000, before the previous cue (line 7), which starts at "
-      "00:02.500; cues must follow the story's order", "1 error, 0 warnings"}, 1},
+     {"NEWS02.vtt:10: error: this sentence starts at 00:01.000, before the sentence before it (line 7), which "
+      "starts at 00:02.500; the sentences must be timed in the transcript's order", "1 error, 0 warnings"}, 1},
     {"timingBeyondTheRecording", [](StoryLibrary &l) { timed(l, "00:06.000", "00:06.001"); },
-     {"NEWS02.vtt:10: error: the cue ends at 00:06.001, after the recording, which lasts 00:06.000",
+     {"NEWS02.vtt:10: error: this sentence ends at 00:06.001, after the end of the recording, which lasts 00:06.000",
       "1 error, 0 warnings"}, 1},
     {"timingCueMissing", [](StoryLibrary &l) { timed(l, "\n00:04.200 --> 00:06.000\nIt is!\n", ""); },
-     {"NEWS02.vtt:7: error: the file ends after 2 cues, but the story has 3 sentences; the next one is \"It is!\"",
+     {"NEWS02.vtt:7: error: the file ends after 2 timed sentences, but the transcript has 3 sentences; the next one "
+      "is \"It is!\"",
       "1 error, 0 warnings"}, 1},
     // vtl.txt's findings come first, whatever their lines.
     {"timingTextWrong",
@@ -166,8 +167,8 @@ const BrokenLibrary kBrokenLibraries[] = {
          l.line(74, "");
      },
      {"vtl.txt:74: warning: story 4: the title is empty",
-      "NEWS02.vtt:7: error: the cue's text is not sentence 2 of the story: it has \"\u201CIs it safe?\u201D asked J. "
-      "Smyth.\" where the story has \"\u201CIs it safe?\u201D asked J. Smith.\"", "1 error, 1 warning"}, 1},
+      "NEWS02.vtt:7: error: the text timed here is not sentence 2 of the transcript: it has \"\u201CIs it safe?\u201D "
+      "asked J. Smyth.\" where the transcript has \"\u201CIs it safe?\u201D asked J. Smith.\"", "1 error, 1 warning"}, 1},
     {"timingWithoutRecordingIsNotTimed",
      [](StoryLibrary &l) {
          timed(l, "00:06.000", "00:09.000");
@@ -195,8 +196,8 @@ const BrokenLibrary kBrokenLibraries[] = {
      },
      {"trimmed 36 bytes from the unused lines after line 288: vtl.txt is now 8864 bytes (it was 8900; the old "
       "file is vtl.txt.bak)",
-      "NEWS02.vtt:10: error: the cue's text is not sentence 3 of the story: it has \"It was!\" where the story has "
-      "\"It is!\"", "1 error, 0 warnings"}, 1, Fitted},
+      "NEWS02.vtt:10: error: the text timed here is not sentence 3 of the transcript: it has \"It was!\" where the "
+      "transcript has \"It is!\"", "1 error, 0 warnings"}, 1, Fitted},
     {"fitRefusesWithOtherErrors",
      [](StoryLibrary &l) {
          l.size = 8900;

@@ -135,8 +135,8 @@ private slots:
         QTest::newRow("none") << "" << false << "";
         QTest::newRow("another text")
             << QString::fromStdString(kTimings).replace("Is it safe?", "Is it shut?") << false
-            << "vantrel: S1.vtt:9: error: the cue's text is not sentence 3 of the story: it has \"Is it shut?\" "
-               "where the story has \"Is it safe?\" (its sentence timings are not used)\n";
+            << "vantrel: S1.vtt:9: error: the text timed here is not sentence 3 of the transcript: it has \"Is it "
+               "shut?\" where the transcript has \"Is it safe?\" (its sentence timings are not used)\n";
         QTest::newRow("broken") << "WEBVTT\n\n00:00.500 -> 00:02.000\nThe bridge is open.\n" << false
                                 << "vantrel: S1.vtt:3: error: ";
     }

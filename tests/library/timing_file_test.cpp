@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace std::string_literals;
@@ -78,20 +79,22 @@ TEST(WebVtt, reportsWhatIsWrongOnItsLine)
         {"WEBVTT" + cue + "\xC0\x80\n", {5, "this line is not UTF-8 text; save the file as UTF-8"}},
         {"", {1, "the first line is not \"WEBVTT\", so this is not a WebVTT file"}},
         {"WEBVTTX" + cue, {1, "the first line is not \"WEBVTT\", so this is not a WebVTT file"}},
-        {"WEBVTT\n\nNOTE nothing yet\n", {1, "the file holds no cue"}},
-        {"WEBVTT\n00:01.000 --> 00:02.000\nx\n", {2, "a blank line must end the header before the first cue"}},
-        {"WEBVTT\n\n1:02.000 --> 00:02.000\n", {3, "the cue's start \"1:02.000\"" + shape}},
-        {"WEBVTT\n\n00:00.000 --> 00:02.00\n", {3, "the cue's end \"00:02.00\"" + shape}},
-        {"WEBVTT\n\n0:00:00.000 --> 00:02.000\n", {3, "the cue's start \"0:00:00.000\"" + shape}},
-        {"WEBVTT\n\n00:00,000 --> 00:02.000\n", {3, "the cue's start \"00:00,000\"" + shape}},
-        {"WEBVTT\n\n00:00.000 --> 00:02.000x\n", {3, "the cue's end \"00:02.000x\"" + shape}},
-        {"WEBVTT\n\n00:60.000 --> 01:00.000\n", {3, "the cue's start \"00:60.000\" is not a time: seconds run from 00 to 59"}},
-        {"WEBVTT\n\n01:60:00.000 --> 01:00.000\n", {3, "the cue's start \"01:60:00.000\" is not a time: minutes run from 00 to 59"}},
+        {"WEBVTT\n\nNOTE nothing yet\n", {1, "the file holds no timed sentence"}},
+        {"WEBVTT\n00:01.000 --> 00:02.000\nx\n", {2, "a blank line must come before the first timed sentence"}},
+        {"WEBVTT\n\n1:02.000 --> 00:02.000\n", {3, "the start \"1:02.000\"" + shape}},
+        {"WEBVTT\n\n00:00.000 --> 00:02.00\n", {3, "the end \"00:02.00\"" + shape}},
+        {"WEBVTT\n\n0:00:00.000 --> 00:02.000\n", {3, "the start \"0:00:00.000\"" + shape}},
+        {"WEBVTT\n\n00:00,000 --> 00:02.000\n", {3, "the start \"00:00,000\"" + shape}},
+        {"WEBVTT\n\n00:00.000 --> 00:02.000x\n", {3, "the end \"00:02.000x\"" + shape}},
+        {"WEBVTT\n\n00:60.000 --> 01:00.000\n", {3, "the start \"00:60.000\" is not a time: seconds run from 00 to 59"}},
+        {"WEBVTT\n\n01:60:00.000 --> 01:00.000\n", {3, "the start \"01:60:00.000\" is not a time: minutes run from 00 to 59"}},
         {"WEBVTT\n\n1000000000:00:00.000 --> 01:00.000\n",
-         {3, "the cue's start \"1000000000:00:00.000\" is not a time: the hours have more than 9 digits"}},
-        {"WEBVTT" + cue + "00:02.000 --> 00:03.000\n", {5, "a cue's text cannot hold \"-->\"; put a blank line before the next cue"}},
-        {"WEBVTT\n\nid\nx" + cue, {3, "this block is neither a cue nor a note: a cue starts with its times, such as "
-                                      "\"00:01.000 --> 00:04.500\", or with one line naming it and then its times"}},
+         {3, "the start \"1000000000:00:00.000\" is not a time: the hours have more than 9 digits"}},
+        {"WEBVTT" + cue + "00:02.000 --> 00:03.000\n",
+         {5, "a sentence's text cannot hold \"-->\"; put a blank line before the next sentence's times"}},
+        {"WEBVTT\n\nid\nx" + cue, {3, "these lines are neither a timed sentence nor a note: a timed sentence starts "
+                                      "with its times, such as \"00:01.000 --> 00:04.500\", or with one line naming "
+                                      "it and then its times"}},
     };
     for (const auto &[bytes, error] : cases) {
         const std::vector<TimingError> errors = vantrel::readWebVtt(bytes).errors;
@@ -107,6 +110,31 @@ TEST(AudacityLabels, readLabelsToTheNearestMillisecond)
     EXPECT_EQ(read.errors, (std::vector<TimingError>{
                                {6, "the label's start \"5.x\" is not a time in seconds, such as 1.250"},
                                {7, "a label line holds its start, end and text, separated by tabs; this one has no tab"}}));
+}
+
+// A teacher's times against the transcript: spacing aside, the texts must
+// agree, and the times must run forward within the recording.
+TEST(CheckCues, tellsTheTeacherWhatIsWrongWithTheTimes)
+{
+    const Sentences two = {"It rained.", "Farmers  waited."};
+    const std::tuple<std::vector<Cue>, std::int64_t, std::vector<TimingError>> cases[] = {
+        {{{0, 900, " It  rained.\t", 2}, {1000, 2000, "Farmers waited.", 5}}, 2000, {}},
+        {{{0, 900, "It rained.", 2}, {800, 2000, "Farmers waited.", 5}}, 2000,
+         {{5, "this sentence starts at 00:00.800, before the sentence before it (line 2) ends at 00:00.900; two "
+              "sentences' times must not overlap"}}},
+        {{{900, 900, "It rained.", 2}, {1000, 2001, "Farmers waited.", 5}}, 2000,
+         {{2, "this sentence ends where it starts, at 00:00.900; it must end after it starts"},
+          {5, "this sentence ends at 00:02.001, after the end of the recording, which lasts 00:02.000"}}},
+        {{{0, 900, "It rained.", 2}}, 2000,
+         {{2, "the file ends after 1 timed sentence, but the transcript has 2 sentences; the next one is "
+              "\"Farmers  waited.\""}}},
+        {{{0, 900, "It rained.", 2}, {1000, 1500, "Farmers wanted.", 5}, {1600, 1700, "x", 8}}, 2000,
+         {{5, "the text timed here is not sentence 2 of the transcript: it has \"Farmers wanted.\" where the "
+              "transcript has \"Farmers waited.\""},
+          {8, "this is timed sentence 3, but the transcript has 2 sentences; time each sentence once"}}},
+    };
+    for (const auto &[cues, lengthMs, errors] : cases)
+        EXPECT_EQ(vantrel::checkCues(cues, two, lengthMs), errors) << testing::PrintToString(cues);
 }
 
 } // namespace
