@@ -58,11 +58,14 @@ mkdir -p "$seeds"
 cp "$root/stories/vtl.txt" "$seeds/vtl.txt"
 sed 's/\r$//' "$root/stories/vtl.txt" >"$seeds/vtl-lf.txt"
 tr -d '\n' <"$root/stories/vtl.txt" >"$seeds/vtl-cr.txt"
-# The .story reader's seeds: the sample sources, one with CR LF endings.
+# The .story reader's seeds: the sample sources, one with CR LF endings and
+# one as Notepad saves "Unicode" (UTF-16 with its byte order mark).
 story_seeds="$out/story-seeds"
 mkdir -p "$story_seeds"
 cp "$root"/stories/src/*.story "$story_seeds/"
 sed 's/$/\r/' "$root/stories/src/01-tarnwick-library-opens-again.story" >"$story_seeds/crlf.story"
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$root/stories/src/01-tarnwick-library-opens-again.story"; } \
+    >"$story_seeds/utf16.story"
 # The timing files' seeds: a WebVTT file with what other tools add, and an
 # Audacity label export.
 timing_seeds="$out/timing-seeds"
@@ -75,7 +78,8 @@ failed=0
 fuzz_target fuzz_story_file "$first" "$seeds" \
     "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/text.cpp"
 fuzz_target fuzz_story_source "$second" "$story_seeds" \
-    "$root/tests/fuzz/fuzz_story_source.cpp" "$maker/story_source.cpp" "$maker/cp1252.cpp" "$library/text.cpp"
+    "$root/tests/fuzz/fuzz_story_source.cpp" "$maker/story_source.cpp" "$maker/story_text.cpp" \
+    "$maker/cp1252.cpp" "$library/text.cpp"
 fuzz_target fuzz_timing_file "$third" "$timing_seeds" \
     "$root/tests/fuzz/fuzz_timing_file.cpp" "$library/timing_file.cpp" "$library/timing_text.cpp" \
     "$library/cue_check.cpp" "$library/sentences.cpp" "$library/text.cpp"

@@ -167,6 +167,7 @@ CaptionFit CaptionMeasure::measure(CaptionPlace place, const QString &caption)
     });
     fit.width = needed(*tightest, caption);
     fit.room = tightest->room;
+    fit.bare = needed(*tightest, QString());
     // Binary search for the longest start that still fits.
     qsizetype low = 0;
     qsizetype high = caption.size();

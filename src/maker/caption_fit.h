@@ -19,6 +19,7 @@ struct CaptionFit {
     bool fits = true;
     int width = 0;          // pixels the caption needs
     int room = 0;           // pixels the narrowest control of its family offers
+    int bare = 0;           // pixels that control needs with no caption at all
     QString longestFitting; // the longest start of the text that fits
 };
 

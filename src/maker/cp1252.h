@@ -28,6 +28,11 @@ NarrowedLine narrowToCp1252(std::string_view utf8);
 // Story-file bytes back to UTF-8, as Vantrel widens them.
 std::string cp1252ToUtf8(std::string_view bytes);
 
+// How a teacher can write a character that the story file cannot hold: a
+// plainer spelling, as UTF-8 ("L" for "Ł", "->" for "→", " " for a thin
+// space), or empty when there is none.
+std::string_view plainSpelling(char32_t codePoint);
+
 // U+2192 as UTF-8, for naming a character in a message.
 std::string utf8Of(char32_t codePoint);
 

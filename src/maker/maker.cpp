@@ -5,6 +5,7 @@
 #include "checker.h"
 #include "hearing.h"
 #include "library_layout.h"
+#include "maker_help.h"
 #include "mp3_duration.h"
 #include "output_folder.h"
 #include "recording.h"
@@ -29,41 +30,6 @@ constexpr int kMade = 0;
 constexpr int kNotMade = 1;
 constexpr int kInterrupted = 130;
 constexpr double kMaxLengthMismatchMs = 50.0;
-
-constexpr const char *kHelp = R"(Usage: vantrel-make [--force] [--no-timings] SOURCE OUTPUT
-
-Makes a Vantrel story library in the folder OUTPUT from the story files
-SOURCE/*.story, taken in file-name order as menu entries 1, 2, 3 ... (at
-most 12), and the recordings they name. A story file is UTF-8 text:
-
-  # lines starting with # are comments; blank lines are ignored
-  title: Rain slows Merrowdale apples
-  audio: rain-report.wav
-  timings: rain-report.txt    (optional; see below)
-  transcript:
-  Heavy rain in September has slowed the apple harvest in Merrowdale.
-  Farmers say the fruit is fine but the pickers cannot work in the mud.
-
-  question: What fruit are the farmers picking?
-  - Pears
-  * Apples
-  - Grapes
-
-  question: ...        (exactly three questions of three answers each;
-                        "*" marks the right answer, "-" the others)
-
-The recording lies beside the story file, in any format GStreamer can read
-(WAV, FLAC, Ogg, MP3 ...); it becomes STORY01.MP3, STORY02.MP3 ... OUTPUT
-gets vtl.txt and those MP3 files, checked as vantrel-check checks them.
-Problems are reported as FILE:LINE: error: MESSAGE, and nothing is written.
-
-Options:
-  --force   replace the library OUTPUT already holds; the old one is kept
-            as OUTPUT.bak
-  --help    show this text
-
-Exit status: 0 the library was made, 1 it was not.
-)";
 
 struct Options {
     bool help = false;
@@ -114,11 +80,14 @@ std::optional<Options> parseArgs(const std::vector<std::string> &args, std::ostr
     return options;
 }
 
-std::string captionMessage(const CaptionFit &fit, const char *what)
+// Letters, not pixels: how far the text runs over, in the average width of its own letters.
+std::string captionMessage(const CaptionFit &fit, const QString &caption, const char *what)
 {
-    return std::string(what) + ": it needs " + std::to_string(fit.width)
-           + " pixels and has " + std::to_string(fit.room) + "; this much fits: \""
-           + fit.longestFitting.toStdString() + "\"";
+    const double textWidth = std::max(1, fit.width - fit.bare);
+    const double perLetter = textWidth / static_cast<double>(std::max<qsizetype>(caption.size(), 1));
+    const int letters = std::max(1, static_cast<int>(std::ceil((fit.width - fit.room) / perLetter)));
+    return std::string(what) + "; this much fits: \"" + fit.longestFitting.toStdString() + "\"; shorten it by about "
+           + std::to_string(letters) + (letters == 1 ? " letter" : " letters");
 }
 
 CaptionCheck windowCaptionCheck(CaptionMeasure &measure)
@@ -126,17 +95,17 @@ CaptionCheck windowCaptionCheck(CaptionMeasure &measure)
     return [&measure](const StorySource &story, const SourceText &text) -> std::string {
         const QString caption = QString::fromStdU16String(widenCp1252(text.bytes));
         CaptionPlace place = CaptionPlace::AnswerOption;
-        const char *what = "the answer is too wide for its option button";
+        const char *what = "the answer is too long for its button";
         if (&text == &story.title) {
-            place = CaptionPlace::MenuOption, what = "the title is too wide for its menu button";
+            place = CaptionPlace::MenuOption, what = "the title is too long for its button in the menu";
         } else {
             for (const SourceQuestion &question : story.questions) {
                 if (&text == &question.text)
-                    place = CaptionPlace::QuestionFrame, what = "the question is too wide for its frame";
+                    place = CaptionPlace::QuestionFrame, what = "the question is too long for the top of its frame";
             }
         }
         const CaptionFit fit = measure.measure(place, caption);
-        return fit.fits ? std::string() : captionMessage(fit, what);
+        return fit.fits ? std::string() : captionMessage(fit, caption, what);
     };
 }
 
@@ -178,19 +147,31 @@ std::string soundProblem(const fs::path &mp3, const std::optional<Mp3Scan> &scan
     return {};
 }
 
+// What the last line tells beyond the count of stories.
+struct MakeReport {
+    int warnings = 0;
+    std::vector<std::string> untimed;  // story file names, in story order
+    std::vector<std::string> why;      // for each: why it has no timings
+};
+
 // The story's timing file beside its sound; a teacher's broken one stops the make.
 bool writeTimings(const FolderStory &story, const fs::path &mp3, double playingMs, bool align, std::ostream &err,
-                  const std::atomic<bool> &stop, int &untimed)
+                  const std::atomic<bool> &stop, MakeReport &report)
 {
     const StoryTimings timings = timeStory(story, playingMs, align, stop);
     bool failed = timings.interrupted;
     for (const MakeError &problem : timings.problems) {
         err << formatMakeError(problem) << '\n';
         failed = failed || !problem.warning;
-        untimed += problem.warning ? 1 : 0;
+        report.warnings += problem.warning ? 1 : 0;
     }
-    if (failed || !timings.webVtt)
-        return !failed;
+    if (failed)
+        return false;
+    if (!timings.webVtt) {
+        report.untimed.push_back(story.file.filename().string());
+        report.why.push_back(timings.untimedBecause);
+        return true;
+    }
     fs::path vtt = mp3;
     if (!writeFile(vtt.replace_extension(".vtt"), *timings.webVtt)) {
         err << "vantrel-make: error: cannot write " << vtt.filename().string() << '\n';
@@ -199,8 +180,37 @@ bool writeTimings(const FolderStory &story, const fs::path &mp3, double playingM
     return true;
 }
 
+// "made my-library: 3 stories, 1 warning (above); no sentence timings for
+// 02-bus.story: WHY", so that a run with warnings does not read as spotless.
+std::string summaryLine(const fs::path &output, std::size_t stories, const MakeReport &report, bool align)
+{
+    std::string line = "made " + output.string() + ": " + std::to_string(stories)
+                       + (stories == 1 ? " story, " : " stories, ");
+    if (report.warnings == 0)
+        line += "no warnings";
+    else
+        line += std::to_string(report.warnings) + (report.warnings == 1 ? " warning" : " warnings") + " (above)";
+    if (report.untimed.empty())
+        return line;
+    line += "; no sentence timings";
+    if (!align) {
+        if (report.untimed.size() == stories)
+            return line + " (--no-timings)";
+        for (std::size_t i = 0; i < report.untimed.size(); ++i)
+            line += (i == 0 ? " for " : ", ") + report.untimed[i];
+        return line + " (--no-timings)";
+    }
+    // Stories untimed for the same reason, such as recordings all too short, share it.
+    for (std::size_t i = 0; i < report.untimed.size(); ++i) {
+        line += (i == 0 ? " for " : report.why[i] == report.why[i - 1] ? ", " : "; for ") + report.untimed[i];
+        if (i + 1 == report.untimed.size() || report.why[i + 1] != report.why[i])
+            line += ": " + report.why[i];
+    }
+    return line;
+}
+
 bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std::ostream &out,
-                std::ostream &err, const std::atomic<bool> &stop, int &untimed)
+                std::ostream &err, const std::atomic<bool> &stop, MakeReport &report)
 {
     const std::size_t count = folder.stories.size();
     for (std::size_t i = 0; i < count && !stop; ++i) {
@@ -219,7 +229,7 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std
                 << '\n';
             return false;
         }
-        if (!writeTimings(story, mp3, scan->durationMs, align, err, stop, untimed))
+        if (!writeTimings(story, mp3, scan->durationMs, align, err, stop, report))
             return false;
     }
     return !stop;
@@ -243,6 +253,8 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
 {
     CaptionMeasure measure;
     const StoryFolder folder = readStoryFolder(options.source, windowCaptionCheck(measure));
+    for (const MakeError &warning : folder.warnings)
+        err << formatMakeError(warning) << '\n';
     if (!folder.failure.empty()) {
         err << "vantrel-make: error: " << folder.failure << '\n';
         return kNotMade;
@@ -266,8 +278,9 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
             << "; nothing was changed\n";
         return kNotMade;
     }
-    int untimed = 0;
-    if (!convertAll(folder, staging.path(), options.timings, out, err, stop, untimed)) {
+    MakeReport report;
+    report.warnings = static_cast<int>(folder.warnings.size());
+    if (!convertAll(folder, staging.path(), options.timings, out, err, stop, report)) {
         if (stop)
             err << "vantrel-make: interrupted; " << options.output.string() << " is unchanged\n";
         return stop ? kInterrupted : kNotMade;
@@ -283,11 +296,7 @@ int make(const Options &options, std::ostream &out, std::ostream &err, const std
         err << "vantrel-make: error: " << problem << '\n';
         return kNotMade;
     }
-    out << "made " << options.output.string() << ": " << folder.stories.size()
-        << (folder.stories.size() == 1 ? " story" : " stories") << ", checked: 0 errors, 0 warnings";
-    if (untimed > 0)
-        out << "; " << untimed << " without sentence timings (see the warnings)";
-    out << '\n';
+    out << summaryLine(options.output, folder.stories.size(), report, options.timings) << '\n';
     return kMade;
 }
 
@@ -300,7 +309,7 @@ int runVantrelMake(const std::vector<std::string> &args, std::ostream &out, std:
     if (!options)
         return kNotMade;
     if (options->help) {
-        out << kHelp;
+        out << kMakerHelp;
         return kMade;
     }
     return make(*options, out, err, stop);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <system_error>
 
 namespace vantrel {
@@ -17,23 +18,122 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char *kStoryExtension = ".story";
+constexpr std::string_view kStoryEnding = ".story";
+// Notepad adds ".txt" to a name typed without quotes.
+constexpr std::string_view kNotepadEnding = ".story.txt";
 constexpr std::size_t kLongestNamed = 3;
+// Far more than a story file holds; a larger file is not looked into.
+constexpr std::uintmax_t kLargestLookedInto = 64 * 1024;
 
-std::vector<fs::path> storyFiles(const fs::path &folder, std::string &failure)
+struct FolderFiles {
+    std::vector<fs::path> stories;  // in file-name order
+    std::vector<fs::path> others;   // every other file, in file-name order
+};
+
+bool isStoryName(const std::string &name)
 {
-    std::vector<fs::path> files;
+    return (name.size() > kStoryEnding.size() && name.ends_with(kStoryEnding))
+           || (name.size() > kNotepadEnding.size() && name.ends_with(kNotepadEnding));
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char &c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+// Plain byte order of the names, so "01-" comes before "02-" everywhere.
+void sortByName(std::vector<fs::path> &files)
+{
+    std::sort(files.begin(), files.end(),
+              [](const fs::path &a, const fs::path &b) { return a.filename().string() < b.filename().string(); });
+}
+
+FolderFiles listFolder(const fs::path &folder, std::string &failure)
+{
+    FolderFiles files;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == kStoryExtension && !it->is_directory())
-            files.push_back(it->path());
+        const std::string name = it->path().filename().string();
+        // Hidden files and editors' backups ("a.story~") are no one's stories.
+        if (it->is_directory() || name.starts_with('.') || name.ends_with('~'))
+            continue;
+        (isStoryName(name) ? files.stories : files.others).push_back(it->path());
     }
     if (ec)
         failure = "cannot read the folder " + folder.string() + ": " + ec.message();
-    // Plain byte order of the names, so "01-" comes before "02-" everywhere.
-    std::sort(files.begin(), files.end(),
-              [](const fs::path &a, const fs::path &b) { return a.filename().string() < b.filename().string(); });
+    sortByName(files.stories);
+    sortByName(files.others);
     return files;
+}
+
+// "X.story" and "X.story.txt" side by side: a story saved again by Notepad,
+// and only the teacher knows which one is meant. Neither is read.
+void refuseTwins(std::vector<fs::path> &stories, std::vector<MakeError> &errors)
+{
+    std::vector<fs::path> twins;
+    for (const fs::path &file : stories) {
+        const std::string name = file.filename().string();
+        if (!name.ends_with(kNotepadEnding))
+            continue;
+        const fs::path first = file.parent_path() / name.substr(0, name.size() - 4);
+        if (std::find(stories.begin(), stories.end(), first) == stories.end())
+            continue;
+        errors.push_back({file, 1, "both " + first.filename().string() + " and " + name
+                                       + " are here, and they would be two stories; remove the one you do not want"});
+        twins.push_back(file);
+        twins.push_back(first);
+    }
+    std::erase_if(stories,
+                  [&](const fs::path &file) { return std::find(twins.begin(), twins.end(), file) != twins.end(); });
+}
+
+bool looksLikeStoryFile(const fs::path &file)
+{
+    std::error_code ec;
+    if (fs::file_size(file, ec) > kLargestLookedInto || ec)
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    return looksLikeStorySource(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+// The name the file would be read under: "03-rain.txt", "04.Story" and
+// "05.story.rtf" become "03-rain.story", "04.story" and "05.story".
+std::string storyNameFor(const fs::path &file)
+{
+    fs::path stem = file.stem();
+    if (lowerCase(stem.extension().string()) == kStoryEnding)
+        stem = stem.stem();
+    return stem.string() + std::string(kStoryEnding);
+}
+
+std::string unreadMessage(const fs::path &file, bool looksLikeOne)
+{
+    static const std::string kWordProcessors[] = {".rtf", ".doc", ".docx", ".odt", ".pages", ".wps"};
+    const std::string extension = lowerCase(file.extension().string());
+    const std::string name = storyNameFor(file);
+    if (std::find(std::begin(kWordProcessors), std::end(kWordProcessors), extension) != std::end(kWordProcessors))
+        return "this file is not read: a story must be plain text; if this is one, open it, choose Save As, the "
+               "type \"Plain text\" with the encoding \"UTF-8\", and the name " + name;
+    return std::string(looksLikeOne ? "this looks like a story, but it is not read" : "this file is not read")
+           + ": only files named *.story (or *.story.txt) are stories; "
+           + (looksLikeOne ? "rename it to " : "if it is one, rename it to ") + name;
+}
+
+// Files the teacher may have meant as stories, by what they hold or by
+// their names, but for the recordings and timing files that stories name.
+void warnOfUnread(const std::vector<fs::path> &others, const std::set<std::string> &named,
+                  std::vector<MakeError> &warnings)
+{
+    for (const fs::path &file : others) {
+        const std::string name = file.filename().string();
+        if (named.count(name) != 0)
+            continue;
+        const bool looksLikeOne = looksLikeStoryFile(file);
+        if (looksLikeOne || lowerCase(name).find("story") != std::string::npos)
+            warnings.push_back({file, 1, unreadMessage(file, looksLikeOne), true});
+    }
 }
 
 bool readWhole(const fs::path &file, std::string &bytes)
@@ -75,12 +175,17 @@ void checkCaptions(const FolderStory &story, const CaptionCheck &captionFits, st
     }
 }
 
-std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder)
+std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder,
+                                std::set<std::string> &named)
 {
     std::string bytes;
     if (!readWhole(file, bytes))
         return {{file, 1, "cannot be read"}};
     ParsedStory parsed = parseStorySource(bytes);
+    for (const SourceText *text : {&parsed.story.audio, &parsed.story.timings}) {
+        if (text->line != 0)
+            named.insert(cp1252ToUtf8(text->bytes));
+    }
     std::vector<MakeError> errors;
     for (SourceError &error : parsed.errors)
         errors.push_back({file, error.line, std::move(error.message)});
@@ -97,9 +202,10 @@ std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captio
     return errors;
 }
 
-void readOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder)
+void readOne(const fs::path &file, const CaptionCheck &captionFits, StoryFolder &folder,
+             std::set<std::string> &named)
 {
-    std::vector<MakeError> errors = checkOne(file, captionFits, folder);
+    std::vector<MakeError> errors = checkOne(file, captionFits, folder, named);
     std::stable_sort(errors.begin(), errors.end(), [](const MakeError &a, const MakeError &b) { return a.line < b.line; });
     folder.errors.insert(folder.errors.end(), errors.begin(), errors.end());
 }
@@ -149,22 +255,24 @@ std::string formatMakeError(const MakeError &error)
 StoryFolder readStoryFolder(const fs::path &path, const CaptionCheck &captionFits)
 {
     StoryFolder folder;
-    const std::vector<fs::path> files = storyFiles(path, folder.failure);
+    FolderFiles files = listFolder(path, folder.failure);
     if (!folder.failure.empty())
         return folder;
-    if (files.empty()) {
-        folder.failure = "no story files (*.story) in " + path.string();
-        return folder;
-    }
-    if (files.size() > static_cast<std::size_t>(kSlotCount)) {
-        folder.errors.push_back({files[kSlotCount], 1,
-                                 "this is story " + std::to_string(kSlotCount + 1) + " of " + std::to_string(files.size())
+    refuseTwins(files.stories, folder.errors);
+    if (files.stories.size() > static_cast<std::size_t>(kSlotCount)) {
+        folder.errors.push_back({files.stories[kSlotCount], 1,
+                                 "this is story " + std::to_string(kSlotCount + 1) + " of "
+                                     + std::to_string(files.stories.size())
                                      + "; a library holds at most 12 (story files are taken in file-name order)"});
         return folder;
     }
-    for (const fs::path &file : files)
-        readOne(file, captionFits, folder);
-    if (folder.errors.empty())
+    std::set<std::string> named;
+    for (const fs::path &file : files.stories)
+        readOne(file, captionFits, folder, named);
+    warnOfUnread(files.others, named, folder.warnings);
+    if (files.stories.empty() && folder.errors.empty())
+        folder.failure = "no story files (named *.story or *.story.txt) in " + path.string();
+    if (folder.errors.empty() && folder.failure.empty())
         checkLibrarySize(folder);
     return folder;
 }

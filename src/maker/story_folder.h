@@ -30,16 +30,18 @@ struct FolderStory {
 struct StoryFolder {
     std::vector<FolderStory> stories;  // in file-name order
     std::vector<MakeError> errors;
-    std::string failure;               // when the folder itself cannot be read
+    std::vector<MakeError> warnings;   // files that may be meant as stories but are not read as ones
+    std::string failure;               // when the folder itself cannot be read, or holds no story
 };
 
 // A story text that does not fit where the window shows it: the message, or
 // empty when it fits. The real measure needs the window's fonts (Qt).
 using CaptionCheck = std::function<std::string(const StorySource &story, const SourceText &text)>;
 
-// Reads every *.story file of FOLDER, at most 12, and checks what can be
-// checked before any sound is converted: the format, the characters, the
-// captions' widths, that each recording is there, and the story file's size.
+// Reads every *.story and *.story.txt file of FOLDER, at most 12, and checks
+// what can be checked before any sound is converted: the format, the
+// characters, the captions' widths, that each recording is there, and the
+// story file's size. Warns of the other files that look like stories.
 StoryFolder readStoryFolder(const std::filesystem::path &folder, const CaptionCheck &captionFits);
 
 } // namespace vantrel

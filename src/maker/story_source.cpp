@@ -2,9 +2,10 @@
 #include "story_source.h"
 
 #include "cp1252.h"
+#include "story_text.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
 
 namespace vantrel {
 
@@ -17,6 +18,9 @@ constexpr std::string_view kAudio = "audio:";
 constexpr std::string_view kTranscript = "transcript:";
 constexpr std::string_view kTimings = "timings:";
 constexpr std::string_view kQuestion = "question:";
+constexpr const char *kNotText = "this is not a text file vantrel-make can read; open it in your editor and save it "
+                                 "as plain text with the encoding \"UTF-8\" (in Notepad: File > Save As, "
+                                 "Encoding: UTF-8)";
 
 std::string_view trimmed(std::string_view text)
 {
@@ -35,24 +39,31 @@ bool startsWithKeyword(std::string_view line, std::string_view keyword)
     });
 }
 
-std::string hex(char32_t c)
+// Zero-width spaces and joiners, and a byte order mark inside the text: Word
+// and web pages leave them, and they cannot be seen to be removed.
+bool isInvisible(char32_t c)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-    return text;
+    return (c >= 0x200B && c <= 0x200F) || c == 0x2060 || c == 0xFEFF;
 }
 
 std::string unwritableMessage(const Unwritable &problem)
 {
-    const std::string column = " in column " + std::to_string(problem.column);
+    const std::string column = "column " + std::to_string(problem.column);
+    const char32_t c = problem.codePoint;
     if (problem.notUtf8)
-        return "a byte that is not UTF-8 text" + column + "; save the file as UTF-8";
-    if (problem.codePoint == '\t')
-        return "a tab" + column + "; use spaces";
-    if (problem.codePoint < 0x20 || (problem.codePoint >= 0x7F && problem.codePoint <= 0x9F))
-        return "a control character (" + hex(problem.codePoint) + ")" + column + "; remove it";
-    return "the character \"" + utf8Of(problem.codePoint) + "\" (" + hex(problem.codePoint) + ")" + column
-           + " is not in Windows-1252, the story file's code page; use another character";
+        return "the character in " + column + " is not saved as UTF-8; save the file with the encoding \"UTF-8\"";
+    if (c == '\t')
+        return "a tab in " + column + "; use spaces instead";
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || isInvisible(c))
+        return "an invisible character in " + column + " that a story can't hold; delete it";
+    const std::string_view plain = plainSpelling(c);
+    if (plain == " ")
+        return "this kind of space can't be shown in a story (" + column + "); use an ordinary space";
+    const bool letter = !plain.empty() && std::all_of(plain.begin(), plain.end(), [](char k) {
+        return (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z');
+    });
+    return std::string(letter ? "this letter" : "this character") + " can't be shown in a story: " + utf8Of(c)
+           + " (" + column + "); use " + (plain.empty() ? std::string("another character") : std::string(plain));
 }
 
 std::string ordinal(int n)
@@ -246,10 +257,12 @@ private:
 
 } // namespace
 
-ParsedStory parseStorySource(std::string_view bytes)
+ParsedStory parseStorySource(std::string_view raw)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
+    const std::optional<std::string> text = decodeTeachersText(raw);
+    if (!text)
+        return {{}, {{1, kNotText}}};
+    std::string_view bytes = *text;
     Reader reader;
     int number = 0;
     while (!bytes.empty()) {
@@ -261,6 +274,20 @@ ParsedStory parseStorySource(std::string_view bytes)
         reader.readLine(++number, line);
     }
     return reader.finish(number);
+}
+
+bool looksLikeStorySource(std::string_view raw)
+{
+    const std::optional<std::string> text = decodeTeachersText(raw);
+    std::string_view rest = text ? std::string_view(*text) : std::string_view();
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        const std::string_view line = trimmed(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        if (!line.empty() && line != "\r" && line.front() != '#')
+            return startsWithKeyword(line, kTitle);
+    }
+    return false;
 }
 
 } // namespace vantrel

@@ -44,8 +44,13 @@ struct ParsedStory {
     std::vector<SourceError> errors; // in line order
 };
 
-// Reads a .story file (UTF-8, LF or CR LF line endings, an optional byte
-// order mark). Never throws on any bytes.
+// Reads a .story file: UTF-8 with or without a byte order mark, or UTF-16
+// with one (see decodeTeachersText); LF or CR LF line endings. Bytes that
+// are not text at all get one error, at line 1. Never throws on any bytes.
 ParsedStory parseStorySource(std::string_view bytes);
+
+// True when the first line that is neither blank nor a comment starts with
+// "title:", as a story's does: for files that were meant to be stories.
+bool looksLikeStorySource(std::string_view bytes);
 
 } // namespace vantrel

@@ -59,9 +59,11 @@ StoryTimings teachersTimings(const FolderStory &story, double playingMs)
     // A WebVTT file says so on its first line; anything else is read as Audacity's labels.
     const TimingRead read = text.rfind("WEBVTT", 0) == 0 ? readWebVtt(bytes) : readAudacityLabels(bytes);
     std::vector<TimingError> errors = read.errors;
-    std::vector<Cue> cues = asPlayed(read.cues);
+    // Checked in the recording's times, so that the messages quote the teacher's own.
+    const auto recordingMs = static_cast<std::int64_t>(std::floor(playingMs - kEncoderDelayMs));
     if (errors.empty())
-        errors = checkCues(cues, sentencesOf(story), static_cast<std::int64_t>(std::floor(playingMs)));
+        errors = checkCues(read.cues, sentencesOf(story), recordingMs);
+    const std::vector<Cue> cues = asPlayed(read.cues);
     for (const TimingError &error : errors)
         timings.problems.push_back({file, error.line, error.message});
     if (errors.empty())
@@ -69,8 +71,9 @@ StoryTimings teachersTimings(const FolderStory &story, double playingMs)
     return timings;
 }
 
-MakeError doubtAbout(const FolderStory &story, const std::string &why)
+MakeError doubtAbout(StoryTimings &timings, const FolderStory &story, const std::string &why)
 {
+    timings.untimedBecause = why;
     return {story.file, story.story.audio.line, "no sentence timings for this story: " + why, true};
 }
 
@@ -83,14 +86,15 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
     timings.interrupted = decoded.interrupted;
     if (!decoded.ok) {
         if (!decoded.interrupted)
-            timings.problems.push_back(doubtAbout(story, "the recording cannot be decoded again (" + decoded.problem + ")"));
+            timings.problems.push_back(
+                doubtAbout(timings, story, "the recording cannot be decoded again (" + decoded.problem + ")"));
         return timings;
     }
     Alignment alignment;
     for (const std::string &voice : kSynthVoices) {
         const SpokenSentences spoken = speakSentences(sentences, voice);
         if (!spoken.problem.empty()) {
-            timings.problems.push_back(doubtAbout(story, spoken.problem));
+            timings.problems.push_back(doubtAbout(timings, story, spoken.problem));
             return timings;
         }
         Alignment tried = alignSentences(recording, spoken.sentences);
@@ -98,7 +102,7 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
             alignment = std::move(tried);
     }
     if (alignment.sentences.size() != sentences.size()) {
-        timings.problems.push_back(doubtAbout(story, alignment.doubt));
+        timings.problems.push_back(doubtAbout(timings, story, alignment.doubt));
         return timings;
     }
     std::vector<Cue> cues;

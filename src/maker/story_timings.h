@@ -14,6 +14,7 @@ namespace vantrel {
 struct StoryTimings {
     std::optional<std::string> webVtt;  // the timing file to write beside the sound
     std::vector<MakeError> problems;    // errors in a teacher's timing file, or the warning why none was made
+    std::string untimedBecause;         // with that warning: why, in its words
     bool interrupted = false;
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-make run as the teacher runs it, on story folders with recordings
 // made by GStreamer, and its .story reader and layout alone.
-#include "../support/story_folder.h"
+#include "maker_fixture.h"
 #include "checker.h"
 #include "hearing.h"
 #include "recording.h"
@@ -12,104 +12,16 @@
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <regex>
 
 namespace fs = std::filesystem;
 using namespace vantrel::test;
 
 namespace {
-
-// A story every case starts from; typographic quotes and dashes are fine.
-std::string validStory(const std::string &title, const std::string &audio)
-{
-    return "# a comment\ntitle: " + title + "\naudio: " + audio + "\ntranscript:\n"
-           "Heavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n"
-           "Farmers are waiting.\n\n"
-           "question: What fruit?\n- Pears\n* Apples\n- Grapes\n"
-           "question: How many days?\n- Twelve\n- Twenty\n* Twenty-two\n"
-           "question: What do they hope for?\n* Sun\n- Pickers\n- Prices\n";
-}
-
-struct MakeRun {
-    int status;
-    std::string out, err;
-};
-
-// vantrel-make with these arguments (no quoting needed), in the folder `dir`.
-MakeRun runMake(const fs::path &dir, const std::string &args)
-{
-    const int raw = std::system(("cd '" + dir.string() + "' && '" VANTREL_MAKE "' " + args + " >.out 2>.err").c_str());
-    MakeRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir / ".out"), readFile(dir / ".err")};
-    fs::remove(dir / ".out");
-    fs::remove(dir / ".err");
-    return run;
-}
-
-// Runs a pipeline to its end; true when it ends without an error.
-bool runPipeline(const std::string &description)
-{
-    GstElement *pipeline = gst_parse_launch(description.c_str(), nullptr);
-    if (!pipeline)
-        return false;
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus *bus = gst_element_get_bus(pipeline);
-    GstMessage *message = gst_bus_timed_pop_filtered(
-        bus, GST_CLOCK_TIME_NONE, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool ended = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    gst_message_unref(message);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return ended;
-}
-
-// `seconds` of a tone, in the format of `encoder` (a pipeline fragment such as "wavenc").
-void makeRecording(const fs::path &file, const std::string &encoder, double seconds)
-{
-    fs::create_directories(file.parent_path());
-    ASSERT_TRUE(runPipeline("audiotestsrc wave=sine samplesperbuffer=1024 num-buffers="
-                            + std::to_string(static_cast<int>(seconds * 44100 / 1024))
-                            + " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! " + encoder
-                            + " ! filesink location=\"" + file.string() + "\""))
-        << encoder;
-}
-
-// A fresh folder per test; the stories go into src/.
-class MakerTest : public testing::Test {
-public:
-    void oneGoodStory()
-    {
-        makeRecording(src / "a.wav", "wavenc", 0.3);
-        story(validStory("Rain", "a.wav"));
-    }
-    void story(const std::string &text, const std::string &name = "a.story") const { m_folder.write(src / name, text); }
-    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
-    // How long an audio file plays, in ms: its decoded sound as 16-bit mono at 8 kHz, 16 bytes a ms.
-    double decodedMs(const fs::path &file) const
-    {
-        const fs::path raw = dir / "decoded.raw";
-        EXPECT_TRUE(runPipeline("filesrc location=\"" + file.string() + "\" ! decodebin ! audioconvert ! "
-                                "audioresample ! audio/x-raw,format=S16LE,channels=1,rate=8000 ! filesink location=\""
-                                + raw.string() + "\""));
-        return static_cast<double>(fs::file_size(raw)) / 16;
-    }
-
-    const StoryDir m_folder;
-    const fs::path dir = m_folder.dir(), src = dir / "src";
-};
-
-// The good story with `from` replaced by `to`.
-std::string withStory(const std::string &from, const std::string &to)
-{
-    std::string text = validStory("Rain", "a.wav");
-    const auto at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
 
 struct BrokenFolder {
     const char *name;
@@ -133,16 +45,15 @@ const BrokenFolder kBrokenFolders[] = {
     {"textAfterTheEnd", [](MakerTest &t) { t.story(validStory("Rain", "a.wav") + "Thank you.\n"); },
      "src/a.story:20: error: text after the third question's three answers\n"},
     {"arrowInTitle", [](MakerTest &t) { t.story(withStory("title: Rain", "title: Rain \xE2\x86\x92 mud")); },
-     "src/a.story:2: error: the character \"\xE2\x86\x92\" (U+2192) in column 13 is not in Windows-1252, the "
-     "story file's code page; use another character\n"},
+     "src/a.story:2: error: this character can't be shown in a story: \xE2\x86\x92 (column 13); use ->\n"},
     {"titleTooWide", [](MakerTest &t) { t.story(withStory("title: Rain", "title: " + std::string(80, 'W'))); },
-     "src/a.story:2: error: the title is too wide for its menu button: it needs "},
-    {"questionTooWide", [](MakerTest &t) { t.story(withStory("What do", std::string(60, 'W'))); },
-     "src/a.story:16: error: the question is too wide for its frame: it needs "},
+     "src/a.story:2: error: the title is too long for its button in the menu; this much fits: \"WWWWWWWWWW"},
+    {"questionTooWide", [](MakerTest &t) { t.story(withStory("What do they hope for?", kLongQuestion)); },
+     "src/a.story:16: error: the question is too long for the top of its frame; this much fits: \"What do the "},
     // Narrower than its button, but wider than what the frame shows of it (in Arial's metrics).
     {"answerClippedByItsFrame",
      [](MakerTest &t) { t.story(withStory("- Prices", "- " + std::string(22, 'W') + std::string(22, 'w') + "a")); },
-     "src/a.story:19: error: the answer is too wide for its option button: it needs "},
+     "src/a.story:19: error: the answer is too long for its button; this much fits: \"WWWWWWWWWWWWWWWWWWWWWW"},
     {"thirteenStories",
      [](MakerTest &t) {
          for (char c = 'b'; c <= 'm'; ++c)
@@ -177,6 +88,28 @@ TEST_P(BrokenFolderTest, isRefusedAtItsLine)
 
 INSTANTIATE_TEST_SUITE_P(, BrokenFolderTest, testing::ValuesIn(kBrokenFolders),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Each too long caption says about how many letters to cut, in its own place's font: about
+// as many as run past what fits.
+TEST_F(MakerTest, tooLongCaptionsSayHowManyLettersToCut)
+{
+    const std::string captions[] = {"New bus line for the Drayhill and Corbett valleys", kLongQuestion,
+                                     kLongQuestion + " Sun and rain."};
+    makeRecording(src / "a.wav", "wavenc", 0.3);
+    std::string text = withStory("title: Rain", "title: " + captions[0]);
+    text.replace(text.find("What fruit?"), 11, captions[1]);
+    text.replace(text.find("- Pears"), 7, "- " + captions[2]);
+    story(text);
+    const std::string err = runMake(dir, "--no-timings src out").err;
+    const std::regex message(R"re(too long for [^;]*; this much fits: "(.*)"; shorten it by about (\d+) letters)re");
+    std::size_t found = 0;
+    for (std::sregex_iterator it(err.begin(), err.end(), message), end; it != end; ++it, ++found) {
+        ASSERT_LT(found, std::size(captions));
+        const auto past = static_cast<int>(captions[found].size() - (*it)[1].length());
+        EXPECT_NEAR(std::stoi((*it)[2]), past, 2) << (*it)[0];
+    }
+    EXPECT_EQ(found, std::size(captions)) << err;
+}
 
 // A WAV, an Ogg and a 128 kbit/s MP3 recording come out as MP3s whose size
 // gives their playing time, in a library vantrel-check finds nothing in.
@@ -318,12 +251,14 @@ TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
     EXPECT_EQ(run.err.rfind("src/2.story:3: warning: no sentence timings for this story: the recording does not "
                             "sound like its transcript", 0), 0u) << run.err;
     EXPECT_FALSE(fs::exists(dir / "out" / "STORY02.vtt"));
-    EXPECT_NE(run.out.find("checked: 0 errors, 0 warnings; 1 without sentence timings (see the warnings)\n"),
-              std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("made out: 2 stories, 1 warning (above); no sentence timings for 2.story: the recording "
+                           "does not sound like its transcript (match "), std::string::npos) << run.out;
 
     const MakeRun untimed = runMake(dir, "--force --no-timings src out");
     EXPECT_EQ(untimed.status, 0);
     EXPECT_EQ(untimed.err, "");
+    EXPECT_NE(untimed.out.find("made out: 2 stories, no warnings; no sentence timings (--no-timings)\n"),
+              std::string::npos) << untimed.out;
     EXPECT_FALSE(fs::exists(dir / "out" / "STORY01.vtt"));
 }
 
@@ -344,6 +279,11 @@ const TeachersTimings kTeachersTimings[] = {
      "WEBVTT\n\n00:00.050 --> 00:01.050\nHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
      "can\xE2\x80\x99t work.\n\n00:01.050 --> 00:01.950\nFarmers are waiting.\n\n"},
     {"missingSentence", "0.1\t0.9\tHeavy rain.\n", "src/timings.txt:1: error: "},
+    // In the teacher's own times, before the encoder's delay.
+    {"overlapping", "0.1\t0.9\tHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
+                    "can\xE2\x80\x99t work.\n0.8\t1.5\tFarmers  are waiting.\n",
+     "src/timings.txt:2: error: this sentence starts at 00:00.800, before the sentence before it (line 1) ends at "
+     "00:00.900; two sentences' times must not overlap\n"},
     {"beyondTheSound", "WEBVTT\n\n00:00.000 --> 00:01.000\nHeavy rain has slowed the harvest \xE2\x80\x94 the "
                        "\xE2\x80\x9C" "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n00:01.000 --> 00:09.000\nFarmers are waiting.\n",
      "src/timings.txt:6: error: "},
