@@ -88,7 +88,9 @@ std::string trimmedSpaces(const std::string &text)
 
 class Checker {
 public:
-    Checker(const fs::path &folder, const StoryLines &lines) : m_folder(folder), m_lines(lines) {}
+    Checker(const fs::path &folder, const StoryLines &lines, bool hear) : m_folder(folder), m_lines(lines), m_hear(hear)
+    {
+    }
 
     std::vector<Finding> take() { return std::move(m_findings); }
 
@@ -187,8 +189,11 @@ private:
     // from the MP3's frames, its cues are checked against the text alone.
     void checkTiming(int base, std::optional<std::int64_t> recordingMs)
     {
-        const std::string name = shownText(field(m_lines, base, 1)) + kTimingExtension;
-        for (Finding &finding : checkTimingFile(m_folder / fs::path(name), name, field(m_lines, base, 3), recordingMs))
+        const std::string sound = shownText(field(m_lines, base, 1));
+        const std::string name = sound + kTimingExtension;
+        const fs::path heard = m_hear ? m_folder / fs::path(sound + kAudioExtension) : fs::path();
+        for (Finding &finding :
+             checkTimingFile(m_folder / fs::path(name), name, field(m_lines, base, 3), recordingMs, heard))
             m_findings.push_back(std::move(finding));
     }
 
@@ -281,6 +286,7 @@ private:
 
     const fs::path &m_folder;
     const StoryLines &m_lines;
+    bool m_hear = true;
     std::vector<Finding> m_findings;
     int m_present = 0;
 };
@@ -323,7 +329,7 @@ int LibraryCheck::warningCount() const
     return static_cast<int>(findings.size()) - errorCount();
 }
 
-LibraryCheck checkLibrary(const fs::path &folder)
+LibraryCheck checkLibrary(const fs::path &folder, bool hear)
 {
     LibraryCheck check;
     const fs::path path = folder / kStoryFileName;
@@ -339,7 +345,7 @@ LibraryCheck checkLibrary(const fs::path &folder)
     }
     check.readable = true;
 
-    Checker checker(folder, *load.lines);
+    Checker checker(folder, *load.lines, hear);
     if (size.verdict == SizeCheck::Verdict::OutOfRange) {
         std::ifstream in(path, std::ios::binary);
         checker.error(1, sizeMessage(size.size, measureStoryPart(in)));

@@ -32,8 +32,9 @@ struct LibraryCheck {
 };
 
 // Checks FOLDER/vtl.txt with Vantrel's own loader, and the audio and timing
-// files its present stories name. Only reads.
-LibraryCheck checkLibrary(const std::filesystem::path &folder);
+// files its present stories name; with HEAR, each timing file also against
+// where its MP3 speaks, when GStreamer can decode it. Only reads.
+LibraryCheck checkLibrary(const std::filesystem::path &folder, bool hear = true);
 
 // "vtl.txt:25: error: ..." or "STORY01.vtt:4: error: ...", the form compilers
 // use, so editors can jump to it.

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timing_check.h"
 
+#include "recording.h"
 #include "sentences.h"
+#include "speech_coverage.h"
 #include "text.h"
 #include "timing_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -44,10 +48,47 @@ std::optional<std::string> readTimingFile(const fs::path &path, const fs::file_s
     return std::nullopt;
 }
 
+constexpr int kHearingRate = 16000;
+
+std::string seconds(std::int64_t ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+// Speech in the MP3 that no sentence's times hold, and times that hold no
+// speech: a sentence the transcript leaves out, or one the reader never said.
+void hearRecording(const fs::path &heard, const std::vector<Cue> &cues, std::vector<Finding> &findings,
+                   const std::string &shownName)
+{
+    static const std::atomic<bool> kNever{false};
+    std::vector<float> samples;
+    if (!fs::is_regular_file(heard) || !decodeRecording(heard, kHearingRate, samples, kNever).ok)
+        return;
+    const std::string sound = heard.filename().string();
+    const SpeechCoverage coverage = checkSpeechCoverage(loudnessPerFrame(samples, kHearingRate), cues);
+    const auto warning = [&](int line, std::string message) {
+        findings.push_back({line, Finding::Severity::Warning, std::move(message), shownName});
+    };
+    for (const UntimedSpeech &speech : coverage.untimed) {
+        const bool last = speech.before == cues.size();
+        warning(last ? cues.back().line : cues[speech.before].line,
+                sound + " speaks from " + seconds(speech.startMs) + " to " + seconds(speech.endMs)
+                    + (last ? ", after the last sentence" : ", before this sentence")
+                    + ", but no sentence's times hold it: the transcript may leave a sentence out");
+    }
+    for (const std::size_t sentence : coverage.silent) {
+        warning(cues[sentence].line, "this sentence's times, " + seconds(cues[sentence].startMs) + " to "
+                                         + seconds(cues[sentence].endMs) + ", hold no speech in " + sound
+                                         + ": the recording may not say it");
+    }
+}
+
 } // namespace
 
 std::vector<Finding> checkTimingFile(const fs::path &path, const std::string &shownName, std::string_view transcript,
-                                     std::optional<std::int64_t> recordingMs)
+                                     std::optional<std::int64_t> recordingMs, const fs::path &heard)
 {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -71,6 +112,8 @@ std::vector<Finding> checkTimingFile(const fs::path &path, const std::string &sh
                               : read.errors;
     for (const TimingError &e : errors)
         error(e.line, e.message);
+    if (errors.empty() && !heard.empty())
+        hearRecording(heard, read.cues, findings, shownName);
     return findings;
 }
 

@@ -97,6 +97,7 @@ public:
         parsed.story.audio = m_audio;
         parsed.story.timings = m_timings;
         parsed.story.transcript = {m_transcriptText, m_transcript.line};
+        parsed.story.transcriptLines = m_transcriptLines;
         parsed.story.questions = m_questions;
         std::stable_sort(m_errors.begin(), m_errors.end(),
                          [](const SourceError &a, const SourceError &b) { return a.line < b.line; });
@@ -161,16 +162,17 @@ private:
         if (inQuestions())
             return fail(number, "\"transcript:\" among the questions; put it before the first \"question:\"");
         m_transcript.line = number;
-        appendTranscript(trimmed(line.substr(kTranscript.size())));
+        appendTranscript(number, trimmed(line.substr(kTranscript.size())));
     }
 
-    void appendTranscript(std::string_view text)
+    void appendTranscript(int number, std::string_view text)
     {
         if (text.empty())
             return;
         if (!m_transcriptText.empty())
             m_transcriptText += ' ';
         m_transcriptText += text;
+        m_transcriptLines.push_back({std::string(text), number});
     }
 
     void question(int number, std::string_view line)
@@ -224,7 +226,7 @@ private:
         if (m_transcript.line == 0)
             return fail(number, "text before \"transcript:\"; start lines with \"title:\", \"audio:\" or "
                                 "\"transcript:\", or with \"#\" for a comment");
-        appendTranscript(line);
+        appendTranscript(number, line);
     }
 
     // A question is complete with three answers, one of them marked "*".
@@ -247,6 +249,7 @@ private:
     SourceText m_timings;
     SourceText m_transcript;  // its line; the text gathers in m_transcriptText
     std::string m_transcriptText;
+    std::vector<SourceText> m_transcriptLines;
     std::array<SourceQuestion, 3> m_questions{};
     int m_questionCount = 0;
     int m_answerCount = 0;

@@ -30,6 +30,7 @@ struct StorySource {
     SourceText title;
     SourceText audio;       // the recording's file name, beside the .story file
     SourceText transcript;  // its lines joined with single spaces
+    std::vector<SourceText> transcriptLines;  // each line as it joins it
     SourceText timings;     // optional: a timing file beside the .story file (line 0 when none)
     std::array<SourceQuestion, 3> questions;
 };

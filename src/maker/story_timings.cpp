@@ -5,11 +5,16 @@
 #include "cp1252.h"
 #include "recording.h"
 #include "sentences.h"
+#include "speech_coverage.h"
 #include "speech_synth.h"
 #include "text.h"
 #include "timing_file.h"
+#include "transcript_check.h"
 
+#include <algorithm>
 #include <cmath>
+#include <random>
+#include <sstream>
 #include <fstream>
 #include <iterator>
 
@@ -71,10 +76,46 @@ StoryTimings teachersTimings(const FolderStory &story, double playingMs)
     return timings;
 }
 
+// The transcript's words in another order, sentence lengths kept: the same
+// sounds in the same voice, saying nothing the recording says.
+std::vector<std::string> shuffledWords(const std::vector<std::string> &sentences)
+{
+    std::vector<std::string> words;
+    std::vector<std::size_t> counts;
+    for (const std::string &sentence : sentences) {
+        std::istringstream in(sentence);
+        std::size_t count = 0;
+        for (std::string word; in >> word; ++count)
+            words.push_back(word);
+        counts.push_back(count);
+    }
+    std::mt19937 order(1);
+    std::shuffle(words.begin(), words.end(), order);
+    std::vector<std::string> shuffled;
+    auto next = words.begin();
+    for (const std::size_t count : counts) {
+        std::string sentence;
+        for (std::size_t k = 0; k < count; ++k, ++next)
+            sentence += (k ? " " : "") + *next;
+        shuffled.push_back(sentence);
+    }
+    return shuffled;
+}
+
 MakeError doubtAbout(StoryTimings &timings, const FolderStory &story, const std::string &why)
 {
     timings.untimedBecause = why;
     return {story.file, story.story.audio.line, "no sentence timings for this story: " + why, true};
+}
+
+// Another story's recording would have the students answer questions about
+// what they did not hear: the build stops.
+MakeError unlikeItsTranscript(const FolderStory &story, const std::string &why)
+{
+    return {story.file, story.story.audio.line,
+            "this recording does not seem to be of this story: " + why
+                + "; check that \"audio:\" names the right recording (to build it anyway, without sentence timings "
+                  "and without this check, use --no-timings)"};
 }
 
 StoryTimings alignedTimings(const FolderStory &story, double playingMs, const std::atomic<bool> &stop)
@@ -97,9 +138,14 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
             timings.problems.push_back(doubtAbout(timings, story, spoken.problem));
             return timings;
         }
-        Alignment tried = alignSentences(recording, spoken.sentences);
+        const SpokenSentences other = speakSentences(shuffledWords(sentences), voice);
+        Alignment tried = alignSentences(recording, spoken.sentences, other.sentences);
         if (&voice == &kSynthVoices.front() || tried.match > alignment.match)
             alignment = std::move(tried);
+    }
+    if (alignment.unlike) {
+        timings.problems.push_back(unlikeItsTranscript(story, alignment.doubt));
+        return timings;
     }
     if (alignment.sentences.size() != sentences.size()) {
         timings.problems.push_back(doubtAbout(timings, story, alignment.doubt));
@@ -109,6 +155,14 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
     for (std::size_t s = 0; s < sentences.size(); ++s) {
         const SentenceSpan &span = alignment.sentences[s];
         cues.push_back({std::llround(span.startMs), std::llround(span.endMs), sentences[s], 0});
+    }
+    const TranscriptCheck heard = checkAgainstTranscript(story, sentences, cues,
+                                                         loudnessPerFrame(recording.samples, recording.rate),
+                                                         alignment.unspoken);
+    timings.problems.insert(timings.problems.end(), heard.warnings.begin(), heard.warnings.end());
+    if (heard.untimedBecause) {
+        timings.untimedBecause = *heard.untimedBecause;
+        return timings;
     }
     timings.webVtt = writeWebVtt(keptWithin(asPlayed(std::move(cues)), playingMs));
     return timings;

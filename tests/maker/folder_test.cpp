@@ -6,25 +6,12 @@
 #include "story_lines.h"
 #include "text.h"
 
-#include <QString>
-
 #include <functional>
 
 namespace fs = std::filesystem;
 using namespace vantrel::test;
 
 namespace {
-
-// As Notepad saves "Unicode": UTF-16 with its byte order mark.
-std::string utf16(const std::string &utf8, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : QString::fromStdString(utf8).toStdU16String()) {
-        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
-}
 
 const std::string kCafe = "Caf\xC3\xA9 \xE2\x80\x93 news";  // an accent, and a dash beyond Latin-1
 const std::string kNotText = "src/a.story:1: error: this is not a text file vantrel-make can read; open it in your "

@@ -10,7 +10,16 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "speech_synth.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 #include <string>
 
 namespace vantrel::test {
@@ -75,6 +84,17 @@ inline void makeRecording(const fs::path &file, const std::string &encoder, doub
         << encoder;
 }
 
+// As Notepad saves "Unicode": UTF-16 with its byte order mark.
+inline std::string utf16(const std::string &utf8, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : QString::fromStdString(utf8).toStdU16String()) {
+        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 // A fresh folder per test; the stories go into src/.
 class MakerTest : public testing::Test {
 public:
@@ -106,6 +126,48 @@ inline std::string withStory(const std::string &from, const std::string &to)
     const auto at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+struct Span {
+    double startMs, endMs;
+};
+
+// Sentences read aloud by VOICE, one the aligner does not use, joined with the
+// pauses given, into a WAV file; returns where each sentence's sound lies, in ms.
+inline std::vector<Span> speakStory(const fs::path &file, const std::vector<std::string> &sentences,
+                                    const std::vector<double> &pausesMs, const std::string &voice = "en-us+m3")
+{
+    const vantrel::SpokenSentences spoken = vantrel::speakSentences(sentences, voice);
+    EXPECT_EQ(spoken.problem, "");
+    const int rate = spoken.sentences.empty() ? 22050 : spoken.sentences.front().rate;
+    std::vector<float> samples;
+    std::vector<Span> spans;
+    for (std::size_t s = 0; s < spoken.sentences.size(); ++s) {
+        samples.resize(samples.size() + static_cast<std::size_t>(pausesMs[s] * rate / 1000), 0.0F);
+        const std::vector<float> &said = spoken.sentences[s].samples;
+        auto loud = [](float sample) { return std::abs(sample) > 0.01F; };
+        const auto first = std::find_if(said.begin(), said.end(), loud);
+        const auto last = std::find_if(said.rbegin(), said.rend(), loud).base();
+        const double startMs = static_cast<double>(samples.size()) * 1000.0 / rate;
+        samples.insert(samples.end(), first, std::max(first, last));
+        spans.push_back({startMs, static_cast<double>(samples.size()) * 1000.0 / rate});
+    }
+    samples.resize(samples.size() + rate / 2, 0.0F);
+    std::string pcm;
+    std::uint32_t noise = 1;  // a faint hiss, as a real recording has, so that soft sounds are not all loud
+    for (const float sample : samples) {
+        noise = noise * 1664525U + 1013904223U;
+        const float hiss = (static_cast<float>(noise >> 8) / 16777216.0F - 0.5F) * 0.01F;
+        const auto value = static_cast<std::int16_t>(std::lround((sample + hiss) * 32767.0F));
+        pcm.append(reinterpret_cast<const char *>(&value), 2);  // the WAV's little-endian, as this machine
+    }
+    auto word = [](std::uint32_t value, int bytes) { return std::string(reinterpret_cast<const char *>(&value), bytes); };
+    const std::string header = "RIFF" + word(36 + pcm.size(), 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(1, 2)
+                               + word(rate, 4) + word(rate * 2, 4) + word(2, 2) + word(16, 2) + "data"
+                               + word(pcm.size(), 4);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << header << pcm;
+    return spans;
 }
 
 } // namespace vantrel::test

@@ -113,6 +113,7 @@ TEST_F(MakerTest, tooLongCaptionsSayHowManyLettersToCut)
 
 // A WAV, an Ogg and a 128 kbit/s MP3 recording come out as MP3s whose size
 // gives their playing time, in a library vantrel-check finds nothing in.
+// Tones are no speech: the stories are not timed.
 TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
 {
     makeRecording(src / "one.wav", "wavenc", 1.5);
@@ -122,7 +123,7 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
     story(validStory("Two", "two.ogg"), "2.story");
     story(validStory("Three", "three.mp3"), "3.story");
 
-    const MakeRun run = runMake(dir, "src out");
+    const MakeRun run = runMake(dir, "--no-timings src out");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("story 3 of 3: converting three.mp3"), std::string::npos) << run.out;
     const vantrel::LibraryCheck check = vantrel::checkLibrary(dir / "out");
@@ -146,7 +147,7 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
     // Made again with --force, the first library is kept whole beside it.
     const auto first = snapshot(dir / "out");
     story(validStory("Three again", "three.mp3"), "3.story");
-    ASSERT_EQ(runMake(dir, "--force src out").status, 0);
+    ASSERT_EQ(runMake(dir, "--force --no-timings src out").status, 0);
     EXPECT_EQ(snapshot(dir / "out.bak"), first);
 }
 
@@ -155,67 +156,25 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
 TEST_F(MakerTest, refusedBuildLeavesTheOldLibrary)
 {
     oneGoodStory();
-    ASSERT_EQ(runMake(dir, "src out").status, 0);
+    ASSERT_EQ(runMake(dir, "--no-timings src out").status, 0);
     const auto before = snapshot(dir / "out");
 
-    const MakeRun again = runMake(dir, "src out");
+    const MakeRun again = runMake(dir, "--no-timings src out");
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("already holds a story library; add --force"), std::string::npos) << again.err;
 
     story("not a sound", "a.wav");
-    EXPECT_EQ(runMake(dir, "--force src out").status, 1);
+    EXPECT_EQ(runMake(dir, "--force --no-timings src out").status, 1);
     EXPECT_EQ(snapshot(dir / "out"), before);
     EXPECT_EQ(entries(), 2u);  // src and out
-}
-
-struct Span {
-    double startMs, endMs;
-};
-
-// Sentences read aloud by a voice the aligner does not use, joined with the
-// pauses given, into a WAV file; returns where each sentence's sound lies, in ms.
-std::vector<Span> speakStory(const fs::path &file, const std::vector<std::string> &sentences,
-                               const std::vector<double> &pausesMs)
-{
-    const vantrel::SpokenSentences spoken = vantrel::speakSentences(sentences, "en-us+m3");
-    EXPECT_EQ(spoken.problem, "");
-    const int rate = spoken.sentences.empty() ? 22050 : spoken.sentences.front().rate;
-    std::vector<float> samples;
-    std::vector<Span> spans;
-    for (std::size_t s = 0; s < spoken.sentences.size(); ++s) {
-        samples.resize(samples.size() + static_cast<std::size_t>(pausesMs[s] * rate / 1000), 0.0F);
-        const std::vector<float> &said = spoken.sentences[s].samples;
-        auto loud = [](float sample) { return std::abs(sample) > 0.01F; };
-        const auto first = std::find_if(said.begin(), said.end(), loud);
-        const auto last = std::find_if(said.rbegin(), said.rend(), loud).base();
-        const double startMs = static_cast<double>(samples.size()) * 1000.0 / rate;
-        samples.insert(samples.end(), first, std::max(first, last));
-        spans.push_back({startMs, static_cast<double>(samples.size()) * 1000.0 / rate});
-    }
-    samples.resize(samples.size() + rate / 2, 0.0F);
-    std::string pcm;
-    std::uint32_t noise = 1;  // a faint hiss, as a real recording has, so that soft sounds are not all loud
-    for (const float sample : samples) {
-        noise = noise * 1664525U + 1013904223U;
-        const float hiss = (static_cast<float>(noise >> 8) / 16777216.0F - 0.5F) * 0.01F;
-        const auto value = static_cast<std::int16_t>(std::lround((sample + hiss) * 32767.0F));
-        pcm.append(reinterpret_cast<const char *>(&value), 2);  // the WAV's little-endian, as this machine
-    }
-    auto word = [](std::uint32_t value, int bytes) { return std::string(reinterpret_cast<const char *>(&value), bytes); };
-    const std::string header = "RIFF" + word(36 + pcm.size(), 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(1, 2)
-                               + word(rate, 4) + word(rate * 2, 4) + word(2, 2) + word(16, 2) + "data"
-                               + word(pcm.size(), 4);
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << header << pcm;
-    return spans;
 }
 
 const std::vector<std::string> kNews = {"The museum in Lowbury opened a new hall today.",
                                         "It shows a small wooden ship, found in a field by Dr. Hale.",
                                         "Visitors can see it until the end of May."};
-const std::vector<std::string> kOtherNews = {"A storm closed the coast road for two hours.",
-                                             "Drivers waited in long lines near the harbour.",
-                                             "The road is open again tonight."};
+// How far a sentence's timing may be from its sound: the aligner starts a
+// sentence a little early on purpose, so that its first sound is heard whole.
+constexpr double kLeadMs = 10.0, kStartEarlyMs = 40.0, kEndMs = 40.0;
 
 std::string storyOf(const std::vector<std::string> &sentences, const std::string &audio, const std::string &more = "")
 {
@@ -228,36 +187,33 @@ std::string storyOf(const std::vector<std::string> &sentences, const std::string
     return text.insert(text.find("transcript:\n") + 12, transcript);
 }
 
-// Every sentence's cue starts where its sound starts in the MP3 as played,
-// and ends where it ends, within 100 ms; a recording of another text gets a warning and no cues;
-// --no-timings makes none and warns of nothing.
-TEST_F(MakerTest, timingsFollowTheSpeechOrAreLeftOut)
+// Every sentence's timing starts just before its sound starts in the MP3 as
+// played, and ends where it ends: found at the pause before it, not just
+// where the warp puts it. --no-timings makes none and warns of nothing.
+TEST_F(MakerTest, timingsFollowTheSpeechClosely)
 {
     const std::vector<Span> truth = speakStory(src / "museum.wav", kNews, {700, 900, 800});
-    speakStory(src / "storm.wav", kOtherNews, {400, 550, 300});
     story(storyOf(kNews, "museum.wav"), "1.story");
-    story(storyOf(kNews, "storm.wav"), "2.story");
 
     const MakeRun run = runMake(dir, "src out");
     ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
     const vantrel::TimingRead cues = vantrel::readWebVtt(readFile(dir / "out" / "STORY01.vtt"));
     ASSERT_EQ(cues.errors.size(), 0u);
     ASSERT_EQ(cues.cues.size(), kNews.size());
     for (std::size_t s = 0; s < kNews.size(); ++s) {
         EXPECT_EQ(cues.cues[s].text, kNews[s]);
-        EXPECT_NEAR(static_cast<double>(cues.cues[s].startMs), truth[s].startMs + vantrel::kEncoderDelayMs, 100.0) << s;
-        EXPECT_NEAR(static_cast<double>(cues.cues[s].endMs), truth[s].endMs + vantrel::kEncoderDelayMs, 100.0) << s;
+        const double start = static_cast<double>(cues.cues[s].startMs) - truth[s].startMs - vantrel::kEncoderDelayMs;
+        const double end = static_cast<double>(cues.cues[s].endMs) - truth[s].endMs - vantrel::kEncoderDelayMs;
+        EXPECT_LE(start, -kLeadMs) << s;
+        EXPECT_GE(start, -kStartEarlyMs) << s;
+        EXPECT_NEAR(end, 0.0, kEndMs) << s;
     }
-    EXPECT_EQ(run.err.rfind("src/2.story:3: warning: no sentence timings for this story: the recording does not "
-                            "sound like its transcript", 0), 0u) << run.err;
-    EXPECT_FALSE(fs::exists(dir / "out" / "STORY02.vtt"));
-    EXPECT_NE(run.out.find("made out: 2 stories, 1 warning (above); no sentence timings for 2.story: the recording "
-                           "does not sound like its transcript (match "), std::string::npos) << run.out;
 
     const MakeRun untimed = runMake(dir, "--force --no-timings src out");
     EXPECT_EQ(untimed.status, 0);
     EXPECT_EQ(untimed.err, "");
-    EXPECT_NE(untimed.out.find("made out: 2 stories, no warnings; no sentence timings (--no-timings)\n"),
+    EXPECT_NE(untimed.out.find("made out: 1 story, no warnings; no sentence timings (--no-timings)\n"),
               std::string::npos) << untimed.out;
     EXPECT_FALSE(fs::exists(dir / "out" / "STORY01.vtt"));
 }

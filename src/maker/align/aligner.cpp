@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <string>
 
 namespace vantrel {
 
@@ -18,6 +20,7 @@ constexpr float kSynthSoundShare = 0.01F;  // of the sentence's peak: below it, 
 constexpr int kPauseReach = 35;           // frames the warp's estimate may be off
 constexpr double kShortestShare = 0.5;    // of the recording's length to the spoken transcript's
 constexpr double kLongestShare = 2.0;
+constexpr double kPassingShare = 0.5;  // of the way from the path's mean cost to an unrelated text's
 
 struct Frames {
     int first = 0, end = 0;  // [first, end)
@@ -57,20 +60,6 @@ Sound joined(const std::vector<Sound> &spoken, std::vector<Frames> &spans)
     return all;
 }
 
-// The same frames in the opposite order: speech of the same sounds that says
-// something else, to see how much better the transcript fits the recording.
-Features reversed(const Features &features)
-{
-    Features backwards = features;
-    for (int f = 0; f < features.frames; ++f) {
-        std::copy_n(features.frame(features.frames - 1 - f), Features::kCoefficients,
-                    backwards.cepstrum.begin() + static_cast<std::ptrdiff_t>(f) * Features::kCoefficients);
-    }
-    std::reverse(backwards.loudness.begin(), backwards.loudness.end());
-    std::reverse(backwards.activity.begin(), backwards.activity.end());
-    return backwards;
-}
-
 // Each sentence after the one before it, and at least one frame long.
 void putInOrder(std::vector<Frames> &sentences)
 {
@@ -83,47 +72,91 @@ void putInOrder(std::vector<Frames> &sentences)
     }
 }
 
+// What a path may do besides matching frames: the pauses between sentences
+// take in speech the transcript lacks, and a sentence the recording lacks is
+// passed over, each at COST a frame.
+WarpAllowances allowancesFor(const std::vector<Frames> &spans, int frames, float cost)
+{
+    WarpAllowances allowances;
+    allowances.cap.assign(frames, cost);
+    for (const Frames &said : spans) {
+        std::fill(allowances.cap.begin() + std::min(said.first, frames), allowances.cap.begin() + std::min(said.end, frames),
+                  std::numeric_limits<float>::infinity());
+        allowances.jumps.push_back({said.first - 1, said.end, cost * static_cast<float>(said.end - said.first)});
+    }
+    return allowances;
+}
+
+// How much better the transcript fits the recording than UNRELATED, over
+// the recording's frames that PATH matched to some sentence; 0 when none.
+double matchOver(const Warp &path, const Warp &unrelated)
+{
+    double fit = 0.0, unfit = 0.0;
+    for (std::size_t j = 0; j < path.frameCost.size(); ++j) {
+        if (!std::isnan(path.frameCost[j]))
+            fit += path.frameCost[j], unfit += unrelated.frameCost[j];
+    }
+    return unfit > 0.0 ? 1.0 - fit / unfit : 0.0;
+}
+
+// Each sentence's first and last sound, from where PATH puts its edges.
+std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Frames> &spans, const Pauses &pauses)
+{
+    std::vector<Frames> sentences;
+    for (const Frames &said : spans) {
+        const int last = static_cast<int>(path.firstMatch.size()) - 1;
+        const int start = path.firstMatch[std::min(said.first, last)], end = path.firstMatch[std::min(said.end, last)];
+        sentences.push_back({pauses.soundStartNear(start, kPauseReach), pauses.soundEndNear(end, kPauseReach)});
+    }
+    putInOrder(sentences);
+    std::vector<SentenceSpan> times;
+    for (const Frames &frames : sentences)
+        times.push_back({frames.first * Features::kHopMs, frames.end * Features::kHopMs});
+    return times;
+}
+
 } // namespace
 
-Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoken)
+Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoken, const std::vector<Sound> &unrelated)
 {
     Alignment alignment;
-    std::vector<Frames> spans;
-    const Sound speech = joined(spoken, spans);
-    const Features synthetic = computeFeatures(speech.samples, speech.rate);
-    const Features heard = computeFeatures(recording.samples, recording.rate);
+    std::vector<Frames> spans, unrelatedSpans;
+    const Spectra heardSpectra = computeSpectra(recording.samples, recording.rate);
+    const Features heard = computeFeatures(heardSpectra);
+    const auto asHeard = [&](const Sound &sound) {
+        return computeFeatures(heardAs(computeSpectra(sound.samples, sound.rate), heardSpectra));
+    };
+    const Features synthetic = asHeard(joined(spoken, spans));
     if (synthetic.frames == 0 || heard.frames == 0) {
         alignment.doubt = "the recording or its transcript is too short to align";
         return alignment;
     }
     const double share = static_cast<double>(heard.frames) / synthetic.frames;
     if (share < kShortestShare || share > kLongestShare) {
-        alignment.doubt = "the recording lasts " + secondsText(heard.frames) + ", but its transcript read aloud takes about "
+        alignment.doubt = "it lasts " + secondsText(heard.frames) + ", but its transcript read aloud takes about "
                           + secondsText(synthetic.frames);
+        alignment.unlike = true;
         return alignment;
     }
-    const Warp path = warp(synthetic, heard);
-    const double backwards = warp(reversed(synthetic), heard).meanCost;
-    alignment.match = backwards > 0.0 ? 1.0 - path.meanCost / backwards : 0.0;
-    if (alignment.match < kLeastMatch) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "the recording does not sound like its transcript (match %.2f, at least %.2f needed)",
-                      alignment.match, kLeastMatch);
-        alignment.doubt = text;
+    const double cost = warp(synthetic, heard).meanCost;
+    const Warp unrelatedPath = warp(asHeard(joined(unrelated, unrelatedSpans)), heard);
+    alignment.match = unrelatedPath.meanCost > 0.0 ? 1.0 - cost / unrelatedPath.meanCost : 0.0;
+    // A frame of the pauses may take in speech, and a sentence be passed
+    // over, at a cost between a good match's and an unrelated text's.
+    const auto frameCost = static_cast<float>(cost + kPassingShare * (unrelatedPath.meanCost - cost));
+    const Warp path = warp(synthetic, heard, allowancesFor(spans, synthetic.frames, frameCost));
+    // A recording that lacks a sentence, or has one more, fits its transcript
+    // less well as a whole: what it does say must fit all the better.
+    if (alignment.match < kLeastMatch && matchOver(path, unrelatedPath) < kLeastMatchOfTheRest) {
+        alignment.doubt = "it sounds no more like this story's transcript than like the same words in another order";
+        alignment.unlike = true;
         return alignment;
     }
-
-    const Pauses pauses(heard.loudness);
-    std::vector<Frames> sentences;
-    for (const Frames &said : spans) {
-        const int start = path.firstMatch[std::min(said.first, synthetic.frames - 1)];
-        const int end = path.firstMatch[std::min(said.end, synthetic.frames - 1)];
-        sentences.push_back({pauses.soundStartNear(start, kPauseReach), pauses.soundEndNear(end, kPauseReach)});
+    for (std::size_t s = 0; s < spans.size(); ++s) {
+        if (spans[s].first < synthetic.frames && path.passedOver[spans[s].first])
+            alignment.unspoken.push_back(s);
     }
-    putInOrder(sentences);
-    for (const Frames &frames : sentences)
-        alignment.sentences.push_back({frames.first * Features::kHopMs, frames.end * Features::kHopMs});
+    alignment.sentences = sentenceSpans(path, spans, Pauses(heard.loudness));
     return alignment;
 }
 

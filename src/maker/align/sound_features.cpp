@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numeric>
+#include <utility>
 #include <numbers>
 
 namespace vantrel {
@@ -13,12 +15,13 @@ namespace vantrel {
 namespace {
 
 constexpr double kWindowMs = 25.0;
-constexpr int kBands = 26;
+constexpr int kBands = Spectra::kBands;
 constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 7000.0;  // below the 32 kbit/s encoder's cut and a 16 kHz rate's limit
 constexpr float kPreEmphasis = 0.97F;
 constexpr float kActivityWeight = 3.0F;
-
+constexpr double kFloorShare = 0.1;   // of a recording's frames: at least this many are pauses, its noise
+constexpr double kSpeechShare = 0.9;  // and its vowels lie above these
 double melOf(double hz) { return 2595.0 * std::log10(1.0 + hz / 700.0); }
 double hzOf(double mel) { return 700.0 * (std::pow(10.0, mel / 2595.0) - 1.0); }
 
@@ -66,6 +69,12 @@ void normalise(Features &features)
     }
 }
 
+float bandSum(const Spectra &spectra, int frame)
+{
+    const auto first = spectra.bands.begin() + static_cast<std::ptrdiff_t>(frame) * Spectra::kBands;
+    return std::accumulate(first, first + Spectra::kBands, 0.0F);
+}
+
 void measureActivity(Features &features)
 {
     const float quiet = percentile(features.loudness, 0.05), loud = percentile(features.loudness, 0.9);
@@ -86,19 +95,19 @@ float percentile(std::vector<float> values, double share)
     return values[static_cast<std::size_t>(at)];
 }
 
-Features computeFeatures(const std::vector<float> &samples, int rate)
+Spectra computeSpectra(const std::vector<float> &samples, int rate)
 {
     const int window = static_cast<int>(std::lround(rate * kWindowMs / 1000.0));
     const double hop = rate * Features::kHopMs / 1000.0;
     int size = 1;
     while (size < window)
         size *= 2;
-    Features features;
+    Spectra spectra;
     if (window < 2 || samples.size() < static_cast<std::size_t>(window))
-        return features;
-    features.frames = 1 + static_cast<int>((static_cast<double>(samples.size()) - window) / hop);
-    features.cepstrum.resize(static_cast<std::size_t>(features.frames) * Features::kCoefficients);
-    features.loudness.resize(features.frames);
+        return spectra;
+    spectra.frames = 1 + static_cast<int>((static_cast<double>(samples.size()) - window) / hop);
+    spectra.bands.resize(static_cast<std::size_t>(spectra.frames) * Spectra::kBands);
+    spectra.power.resize(spectra.frames);
 
     std::vector<float> hamming(window);
     for (int i = 0; i < window; ++i)
@@ -108,9 +117,8 @@ Features computeFeatures(const std::vector<float> &samples, int rate)
     fftwf_complex *out = fftwf_alloc_complex(size / 2 + 1);
     const std::unique_ptr<fftwf_plan_s, FftDeleter> plan(fftwf_plan_dft_r2c_1d(size, in, out, FFTW_ESTIMATE));
     std::vector<float> power(size / 2 + 1);
-    std::vector<double> logBands(kBands);
 
-    for (int f = 0; f < features.frames; ++f) {
+    for (int f = 0; f < spectra.frames; ++f) {
         const auto first = static_cast<std::size_t>(std::lround(f * hop));
         double energy = 0.0;
         std::fill(in, in + size, 0.0F);
@@ -120,7 +128,7 @@ Features computeFeatures(const std::vector<float> &samples, int rate)
             energy += static_cast<double>(sample) * sample;
             in[i] = (sample - kPreEmphasis * previous) * hamming[i];
         }
-        features.loudness[f] = std::max(kSilenceDb, static_cast<float>(10.0 * std::log10(energy / window + 1e-12)));
+        spectra.power[f] = static_cast<float>(energy / window);
         fftwf_execute(plan.get());
         for (int bin = 0; bin <= size / 2; ++bin)
             power[bin] = out[bin][0] * out[bin][0] + out[bin][1] * out[bin][1];
@@ -128,8 +136,58 @@ Features computeFeatures(const std::vector<float> &samples, int rate)
             double sum = 0.0;
             for (int bin = 0; bin <= size / 2; ++bin)
                 sum += bands[band][bin] * power[bin];
-            logBands[band] = std::log(sum + 1e-10);
+            spectra.bands[static_cast<std::size_t>(f) * kBands + band] = static_cast<float>(sum);
         }
+    }
+    fftwf_free(in);
+    fftwf_free(out);
+    return spectra;
+}
+
+Spectra heardAs(Spectra clean, const Spectra &recording)
+{
+    if (clean.frames == 0 || recording.frames == 0)
+        return clean;
+    // Above its floor, the clean sound's vowels as loud as the recording's.
+    const auto lift = [](std::vector<float> &clean, const std::vector<float> &heard) {
+        const float floor = percentile(heard, kFloorShare);
+        return std::pair(std::max(percentile(heard, kSpeechShare) - floor, 0.0F)
+                             / std::max(percentile(clean, kSpeechShare), 1e-20F),
+                         floor);
+    };
+    const auto [powerScale, powerFloor] = lift(clean.power, recording.power);
+    for (float &power : clean.power)
+        power = powerScale * power + powerFloor;
+    std::vector<float> cleanSums(clean.frames), heardSums(recording.frames);
+    for (int f = 0; f < clean.frames; ++f)
+        cleanSums[f] = bandSum(clean, f);
+    for (int f = 0; f < recording.frames; ++f)
+        heardSums[f] = bandSum(recording, f);
+    const float scale = lift(cleanSums, heardSums).first;
+    for (int band = 0; band < kBands; ++band) {
+        std::vector<float> values(recording.frames);
+        for (int f = 0; f < recording.frames; ++f)
+            values[f] = recording.bands[static_cast<std::size_t>(f) * kBands + band];
+        const float noise = percentile(std::move(values), kFloorShare);
+        for (int f = 0; f < clean.frames; ++f) {
+            float &value = clean.bands[static_cast<std::size_t>(f) * kBands + band];
+            value = scale * value + noise;
+        }
+    }
+    return clean;
+}
+
+Features computeFeatures(const Spectra &spectra)
+{
+    Features features;
+    features.frames = spectra.frames;
+    features.cepstrum.resize(static_cast<std::size_t>(features.frames) * Features::kCoefficients);
+    features.loudness.resize(features.frames);
+    std::vector<double> logBands(kBands);
+    for (int f = 0; f < features.frames; ++f) {
+        features.loudness[f] = std::max(kSilenceDb, static_cast<float>(10.0 * std::log10(spectra.power[f] + 1e-12)));
+        for (int band = 0; band < kBands; ++band)
+            logBands[band] = std::log(spectra.bands[static_cast<std::size_t>(f) * kBands + band] + 1e-10);
         // DCT-II; coefficient 0 (overall loudness) is left out.
         for (int c = 1; c <= Features::kCoefficients; ++c) {
             double sum = 0.0;
@@ -138,11 +196,14 @@ Features computeFeatures(const std::vector<float> &samples, int rate)
             features.cepstrum[f * Features::kCoefficients + c - 1] = static_cast<float>(sum);
         }
     }
-    fftwf_free(in);
-    fftwf_free(out);
     normalise(features);
     measureActivity(features);
     return features;
+}
+
+Features computeFeatures(const std::vector<float> &samples, int rate)
+{
+    return computeFeatures(computeSpectra(samples, rate));
 }
 
 } // namespace vantrel

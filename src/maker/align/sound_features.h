@@ -27,7 +27,24 @@ inline constexpr float kSilenceDb = -100.0F;
 // The value below which SHARE (0..1) of VALUES lie; 0 for none.
 float percentile(std::vector<float> values, double share);
 
+// A sound's power per 10 ms frame, overall and in mel bands: what the
+// features are made of.
+struct Spectra {
+    static constexpr int kBands = 26;
+    int frames = 0;
+    std::vector<float> bands;  // frames x kBands
+    std::vector<float> power;  // the frame's mean square
+};
+
 // SAMPLES are mono, in -1..1, at RATE samples a second.
+Spectra computeSpectra(const std::vector<float> &samples, int rate);
+
+// A clean sound (the synthesiser's) as it would sound in RECORDING: at its
+// level and over its noise floor, band by band, so that noise in the
+// recording does not make every frame of it unlike the clean one.
+Spectra heardAs(Spectra clean, const Spectra &recording);
+
+Features computeFeatures(const Spectra &spectra);
 Features computeFeatures(const std::vector<float> &samples, int rate);
 
 } // namespace vantrel
