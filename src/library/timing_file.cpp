@@ -148,12 +148,24 @@ std::size_t blockEnd(const std::vector<std::string_view> &lines, std::size_t fro
     return from;
 }
 
+// True for a NOTE block that holds kAsPlayedNote, on its first line or after.
+bool isAsPlayedNote(const std::vector<std::string_view> &lines, std::size_t first, std::size_t end)
+{
+    return lines[first].starts_with("NOTE")
+           && std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                          lines.begin() + static_cast<std::ptrdiff_t>(end),
+                          [](std::string_view line) { return line.find(kAsPlayedNote) != std::string_view::npos; });
+}
+
 // Reads the block that starts at `first` and returns where the next one
 // starts: at its blank line, or at a timing line that should have had one.
 std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t first, TimingRead &read)
 {
-    if (isSkippedBlock(lines[first]))
-        return blockEnd(lines, first);
+    if (isSkippedBlock(lines[first])) {
+        const std::size_t end = blockEnd(lines, first);
+        read.asPlayed = read.asPlayed || isAsPlayedNote(lines, first, end);
+        return end;
+    }
     const std::size_t timing = hasArrow(lines[first]) ? first : first + 1;
     if (timing == lines.size() || lines[timing].empty() || !hasArrow(lines[timing])) {
         read.errors.push_back({lineNumber(first), "these lines are neither a timed sentence nor a note: a timed "
@@ -265,7 +277,9 @@ TimingRead readAudacityLabels(std::string_view bytes)
 
 std::string writeWebVtt(const std::vector<Cue> &cues)
 {
-    std::string out = "WEBVTT\n\n";
+    std::string out = "WEBVTT\n\nNOTE\n" + std::string(kAsPlayedNote)
+                      + "\nGiven back in a story's \"timings:\" line with this note, they are used as they "
+                        "stand.\n\n";
     for (const Cue &cue : cues)
         out += formatTime(cue.startMs) + " --> " + formatTime(cue.endMs) + "\n" + cue.text + "\n\n";
     return out;

@@ -24,9 +24,16 @@ struct TimingError {
     bool operator==(const TimingError &) const = default;
 };
 
+// The line vantrel-make's timing files hold in a NOTE: their times are of the
+// MP3 as Vantrel plays it, not of the recording, so a teacher who gives such
+// a file back is taken at its word. Teachers read it; keep it as it is.
+inline constexpr std::string_view kAsPlayedNote = "Times are of the sound as Vantrel plays it (the MP3 of the same "
+                                                  "name): the recording's own times plus 50 ms.";
+
 struct TimingRead {
     std::vector<Cue> cues;          // only the well-formed ones
     std::vector<TimingError> errors;
+    bool asPlayed = false;          // a NOTE holds kAsPlayedNote
 };
 
 // Reads a WebVTT file: an optional UTF-8 byte order mark; LF, CR LF or CR
@@ -35,7 +42,8 @@ struct TimingRead {
 // separated by blank lines. NOTE, STYLE and REGION blocks are skipped; a cue
 // is an optional identifier line, "START --> END" with optional settings,
 // and text lines up to a blank line, joined by single spaces. Times are
-// mm:ss.ttt or hh:mm:ss.ttt. Any bytes are safe to give.
+// mm:ss.ttt or hh:mm:ss.ttt. A NOTE with kAsPlayedNote in one of its lines
+// sets asPlayed. Any bytes are safe to give.
 TimingRead readWebVtt(std::string_view bytes);
 
 // Reads an Audacity label track export: "start<TAB>end<TAB>text" a line,
@@ -44,9 +52,11 @@ TimingRead readWebVtt(std::string_view bytes);
 // line of a spectral label) are skipped.
 TimingRead readAudacityLabels(std::string_view bytes);
 
-// "WEBVTT", a blank line, and each cue as "MM:SS.mmm --> MM:SS.mmm" (with
-// hours, HH:MM:SS.mmm, from one hour on), its text and a blank line; LF line
-// endings. A cue's text must hold no line break.
+// vantrel-make's timing file, of times as played: "WEBVTT", a blank line, a
+// NOTE of kAsPlayedNote and how to give the file back, a blank line, and each
+// cue as "MM:SS.mmm --> MM:SS.mmm" (with hours, HH:MM:SS.mmm, from one hour
+// on), its text and a blank line; LF line endings. A cue's text must hold no
+// line break.
 std::string writeWebVtt(const std::vector<Cue> &cues);
 
 // Checks a story's cues against its sentences (see splitSentences) and its

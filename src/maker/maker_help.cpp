@@ -36,8 +36,10 @@ Sentence timings:
 
   A line "timings: FILE" in a story file names a timing file of your own,
   beside the story file, used instead; its times are those of the
-  recording. It is either WebVTT (a first line "WEBVTT", a blank line, then
-  for each sentence a line such as "00:01.000 --> 00:04.500", the
+  recording, except in a timing file vantrel-make made (its NOTE says its
+  times are of the MP3 as Vantrel plays it), which can be mended and given
+  back as it is. It is either WebVTT (a first line "WEBVTT", a blank line,
+  then for each sentence a line such as "00:01.000 --> 00:04.500", the
   sentence's text and a blank line) or an Audacity label file (in Audacity:
   File > Export > Export Labels; one sentence a line: its start and end in
   seconds and its text, separated by tabs). Each sentence of the transcript

@@ -49,6 +49,9 @@ std::vector<Cue> keptWithin(std::vector<Cue> cues, double playingMs)
     return cues;
 }
 
+// The note in the timing files says how far they are moved.
+static_assert(kEncoderDelayMs > 49.5 && kEncoderDelayMs < 50.5 && kAsPlayedNote.ends_with("plus 50 ms."));
+
 StoryTimings teachersTimings(const FolderStory &story, double playingMs)
 {
     StoryTimings timings;
@@ -64,11 +67,13 @@ StoryTimings teachersTimings(const FolderStory &story, double playingMs)
     // A WebVTT file says so on its first line; anything else is read as Audacity's labels.
     const TimingRead read = text.rfind("WEBVTT", 0) == 0 ? readWebVtt(bytes) : readAudacityLabels(bytes);
     std::vector<TimingError> errors = read.errors;
-    // Checked in the recording's times, so that the messages quote the teacher's own.
-    const auto recordingMs = static_cast<std::int64_t>(std::floor(playingMs - kEncoderDelayMs));
+    // Checked in the file's own times, so that the messages quote them: those
+    // of the MP3 as played when vantrel-make's note says so (a file it wrote,
+    // given back), else those of the recording.
+    const double lengthMs = read.asPlayed ? playingMs : playingMs - kEncoderDelayMs;
     if (errors.empty())
-        errors = checkCues(read.cues, sentencesOf(story), recordingMs);
-    const std::vector<Cue> cues = asPlayed(read.cues);
+        errors = checkCues(read.cues, sentencesOf(story), static_cast<std::int64_t>(std::floor(lengthMs)));
+    const std::vector<Cue> cues = read.asPlayed ? read.cues : asPlayed(read.cues);
     for (const TimingError &error : errors)
         timings.problems.push_back({file, error.line, error.message});
     if (errors.empty())

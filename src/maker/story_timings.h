@@ -22,7 +22,8 @@ struct StoryTimings {
 // plays for PLAYINGMS: from the timing file the story names, or else found by
 // aligning its transcript with its recording (when ALIGN). Times are of the
 // sound as played, so a teacher's times, which are of the recording, move by
-// the encoder's delay too.
+// the encoder's delay too, unless the file's note says they are as played
+// already (vantrel-make wrote it).
 StoryTimings timeStory(const FolderStory &story, double playingMs, bool align, const std::atomic<bool> &stop);
 
 } // namespace vantrel

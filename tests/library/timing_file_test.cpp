@@ -42,32 +42,41 @@ TEST(SplitSentences, breaksOnlyWhereASentenceEnds)
         EXPECT_EQ(vantrel::splitSentences(transcript), sentences) << transcript;
 }
 
-const std::vector<Cue> kCues = {{0, 2500, "\u201CRain,\u201D she said.", 3}, {2500, 3599999, "", 6},
-                                {3600000, 36000000001, "Late.", 9}};
+const std::vector<Cue> kCues = {{0, 2500, "\u201CRain,\u201D she said.", 7}, {2500, 3599999, "", 10},
+                                {3600000, 36000000001, "Late.", 13}};
 
 TEST(WebVtt, writtenCuesReadBackUnchanged)
 {
     const std::string written = vantrel::writeWebVtt(kCues);
-    EXPECT_EQ(written, "WEBVTT\n\n00:00.000 --> 00:02.500\n\u201CRain,\u201D she said.\n\n00:02.500 --> 59:59.999\n\n\n"
-                       "01:00:00.000 --> 10000:00:00.001\nLate.\n\n");
+    EXPECT_EQ(written, "WEBVTT\n\nNOTE\n" + std::string(vantrel::kAsPlayedNote)
+                           + "\nGiven back in a story's \"timings:\" line with this note, they are used as they stand.\n\n"
+                             "00:00.000 --> 00:02.500\n\u201CRain,\u201D she said.\n\n00:02.500 --> 59:59.999\n\n\n"
+                             "01:00:00.000 --> 10000:00:00.001\nLate.\n\n");
     const vantrel::TimingRead read = vantrel::readWebVtt(written);
     EXPECT_EQ(read.cues, kCues);
     EXPECT_EQ(read.errors, std::vector<TimingError>{});
+    EXPECT_TRUE(read.asPlayed);
 }
 
-// Other tools' files: byte order mark, header, notes, identifiers, settings, line endings.
+// Other tools' files: byte order mark, header, notes, identifiers, settings, line endings;
+// only vantrel-make's note, wherever in a NOTE, says the times are as played.
 TEST(WebVtt, readsEveryLayoutOfACue)
 {
-    const std::pair<std::string, int> cases[] = {
-        {"WEBVTT\n\n00:01.000 --> 01:00:02.500\nHello\nthere\n", 3},
+    const std::string note(vantrel::kAsPlayedNote);
+    const std::tuple<std::string, int, bool> cases[] = {
+        {"WEBVTT\n\n00:01.000 --> 01:00:02.500\nHello\nthere\n", 3, false},
         {"\xEF\xBB\xBFWEBVTT - news\r\nKind: captions\r\n\r\nNOTE by hand\r\n00:00.000\r\n\r\nSTYLE\r\n::cue {}\r\n\r\n"
-         "\r\n1\r\n00:01.000\t-->\t01:00:02.500 align:start line:0\r\nHello\r\nthere", 12},
-        {"WEBVTT\r\rREGION\rid:r\r\r 00:01.000 --> 0001:00:02.500\rHello\rthere\r\r", 6},
+         "\r\n1\r\n00:01.000\t-->\t01:00:02.500 align:start line:0\r\nHello\r\nthere", 12, false},
+        {"WEBVTT\r\rREGION\rid:r\r\r 00:01.000 --> 0001:00:02.500\rHello\rthere\r\r", 6, false},
+        {"WEBVTT\r\n\r\nNOTE " + note + "\r\n\r\n00:01.000 --> 01:00:02.500\r\nHello\r\nthere\r\n", 5, true},
+        {"WEBVTT\n\n00:01.000 --> 01:00:02.500\nHello\nthere\n\nNOTE\nmended by hand\n  " + note + "\n", 3, true},
+        {"WEBVTT\n\nSTYLE\n" + note + "\n\n00:01.000 --> 01:00:02.500\nHello\nthere\n", 6, false},
     };
-    for (const auto &[bytes, line] : cases) {
+    for (const auto &[bytes, line, asPlayed] : cases) {
         const vantrel::TimingRead read = vantrel::readWebVtt(bytes);
         EXPECT_EQ(read.cues, (std::vector<Cue>{{1000, 3602500, "Hello there", line}})) << bytes;
         EXPECT_EQ(read.errors, std::vector<TimingError>{}) << bytes;
+        EXPECT_EQ(read.asPlayed, asPlayed) << bytes;
     }
 }
 
