@@ -5,19 +5,25 @@ run by scripts/bench-timings.sh, which builds the libraries in between.
 
   bench_timings.py make WORK STORIES [CONDITION]   WORK/CONDITION/src, truth.json
   bench_timings.py report WORK [CONDITION]         figures; exit 0 if the goal holds
+  bench_timings.py check WORK MAKER [CONDITION]    the recording against its transcript: each
+                                                   sentence left out of it in turn, and another
+                                                   story's recording; exit 0 if the goal holds
 
 Each sentence is spoken alone and trimmed to its first and last sample at or
 above THRESHOLD, so its truth is exactly where it goes in the joined recording.
 """
-import array, json, math, operator, random, re, statistics, subprocess, sys, wave
+import array, json, math, operator, os, random, re, statistics, subprocess, sys, wave
 from pathlib import Path
 
 RATE = 22050
 THRESHOLD = 328            # -40 dBFS: a quieter sample counts as silence
-SNR_DB = 20
-CONDITIONS = {"espeak": ("espeak", None), "festival": ("festival", None),
-              "tempo-0.85": ("espeak", "0.85"), "tempo-1.15": ("espeak", "1.15"),
-              "noise": ("espeak", None)}
+ROOM_DB = 45               # a faint room tone: this far under the speech
+# name: (voice, tempo, white noise SNR in dB or None, room tone)
+CONDITIONS = {"espeak": ("espeak", None, None, False), "festival": ("festival", None, None, False),
+              "tempo-0.85": ("espeak", "0.85", None, False), "tempo-1.15": ("espeak", "1.15", None, False),
+              "noise": ("espeak", None, 20, False), "noise-15": ("espeak", None, 15, False),
+              "festival-1.15-noise": ("festival", "1.15", 20, True),
+              "festival-0.85-noise-15": ("festival", "0.85", 15, True)}
 # Where "split after . ? ! and a space" would cut a sentence in two
 # (abbreviations, initials), or where a closing quote or a lower-case word
 # after the mark leaves the split in doubt.
@@ -97,12 +103,18 @@ def join(sounds, seed):
     return joined, truth
 
 
-def add_noise(sound, truth, seed):
-    # White noise 20 dB under the RMS of the sentences' own samples (pauses left out).
+def add_noise(sound, truth, seed, snr_db, room):
+    # White noise SNR_DB under the RMS of the sentences' own samples (pauses
+    # left out); a room tone is a low hum of brown noise ROOM_DB under it.
     speech = [x for start, end in truth for x in sound[start:end]]
     rms = math.sqrt(math.fsum(x * x for x in speech) / len(speech))
-    noise, sd = random.Random(seed), rms / 10 ** (SNR_DB / 20)
-    return array.array("h", (max(-32768, min(32767, round(x + noise.gauss(0, sd)))) for x in sound))
+    noise, sd = random.Random(seed), rms / 10 ** (snr_db / 20) if snr_db else 0.0
+    hum, level, out = 0.0, rms / 10 ** (ROOM_DB / 20), array.array("h")
+    for x in sound:
+        hum = 0.995 * hum + noise.gauss(0, 1)
+        extra = (hum * level / 10.0 if room else 0.0) + (noise.gauss(0, sd) if sd else 0.0)
+        out.append(max(-32768, min(32767, round(x + extra))))
+    return out
 
 
 def make(work, stories_folder, only):
@@ -112,14 +124,14 @@ def make(work, stories_folder, only):
     tmp = work / "tmp"
     tmp.mkdir(exist_ok=True)
     for condition in [only] if only else CONDITIONS:
-        voice, tempo = CONDITIONS[condition]
+        voice, tempo, snr_db, room = CONDITIONS[condition]
         source = work / condition / "src"
         source.mkdir(parents=True)
         truths = []
         for n, (story, text, lines) in enumerate(zip(stories, texts, said), 1):
             sound, truth = join([spoken(s, voice, tempo, tmp) for s in lines], f"pauses {n}")
-            if condition == "noise":
-                sound = add_noise(sound, truth, f"noise {n}")
+            if snr_db or room:
+                sound = add_noise(sound, truth, f"noise {n}", snr_db, room)
             recording = f"{n:02}-{condition}.wav"
             write_wav(source / recording, sound)
             (source / story.name).write_text(
@@ -250,10 +262,109 @@ def speed(work):
         print("    but the 60 s story got no STORY01.vtt: " + (work / "long" / "out.log").read_text()[-300:])
 
 
+# --- The recording heard against its transcript ---------------------------
+
+LEFT_OUT = re.compile(r"/(\d\d)-[^/]*\.story:\d+: warning: the recording speaks from ([\d.]+) to ([\d.]+) s")
+FLAGGED = re.compile(r"/(\d\d)-[^/]*\.story:\d+: (?:warning|error): ")
+UNLIKE = re.compile(r"/(\d\d)-[^/]*\.story:\d+: error: this recording does not seem to be of this story")
+MATCH = re.compile(r"align: (\d\d)-[^:]*: match (-?[\d.]+), of the rest (-?[\d.]+)")
+GOAL_LEFT_OUT_S = 2.0
+
+
+def with_transcript(text, sentences, audio):
+    head, rest = text.split("transcript:", 1)
+    head = re.sub(r"(?m)^audio:.*$", "audio: " + audio, head, count=1)
+    return head + "transcript:\n" + "\n".join(sentences) + "\n\n" + rest[rest.index("\nquestion:") + 1:]
+
+
+def build_variant(maker, folder):
+    env = dict(os.environ, VANTREL_DEBUG="align")
+    done = subprocess.run([maker, "--force", folder / "src", folder / "out"], env=env,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    return done.stderr
+
+
+def variant(here, name, stories):
+    # stories: (story file, its text, the recording to copy) a story
+    folder = here / "check" / name
+    (folder / "src").mkdir(parents=True, exist_ok=True)
+    for story, text, recording in stories:
+        (folder / "src" / story.name).write_text(text, encoding="utf-8")
+        target = folder / "src" / recording.name
+        if not target.exists():
+            os.link(recording, target)
+    return folder
+
+
+def check_condition(work, maker, condition):
+    here = work / condition
+    truths = json.loads((here / "truth.json").read_text())
+    stories = sorted((here / "src").glob("*.story"))
+    texts = [story.read_text(encoding="utf-8") for story in stories]
+    recordings = [here / "src" / truth["recording"] for truth in truths]
+    genuine = build_variant(maker, variant(here, "genuine", [
+        (story, with_transcript(text, truth["sentences"], truth["recording"]), recording)
+        for story, text, truth, recording in zip(stories, texts, truths, recordings)]))
+    matches = [float(m.group(2)) for m in MATCH.finditer(genuine)]
+    flagged = sorted({m.group(1) for m in FLAGGED.finditer(genuine)})
+    found, missed, extra = [], [], 0
+    for k in range(max(len(truth["sentences"]) for truth in truths)):
+        chosen = [n for n, truth in enumerate(truths) if len(truth["sentences"]) > k]
+        told = build_variant(maker, variant(here, f"left-out-{k + 1}", [
+            (stories[n], with_transcript(texts[n], truths[n]["sentences"][:k] + truths[n]["sentences"][k + 1:],
+                                         truths[n]["recording"]), recordings[n]) for n in chosen]))
+        for n in chosen:
+            start, end = (x / RATE for x in truths[n]["truth"][k])
+            named = [(float(a), float(b)) for story, a, b in LEFT_OUT.findall(told) if int(story) == n + 1]
+            hit = [(a, b) for a, b in named if min(b, end) - max(a, start) >= 0.5 * (end - start)]
+            (found if hit else missed).append(round(end - start, 1))
+            extra += len(named) - len(hit)
+    other = build_variant(maker, variant(here, "other", [
+        (story, with_transcript(text, truth["sentences"], truths[(n + 1) % len(truths)]["recording"]),
+         recordings[(n + 1) % len(truths)]) for n, (story, text, truth) in enumerate(zip(stories, texts, truths))]))
+    refused = {m.group(1) for m in UNLIKE.finditer(other)}
+    other_matches = [(float(m.group(2)), float(m.group(3))) for m in MATCH.finditer(other)]
+    return {"flagged": flagged, "found": found, "missed": missed, "extra": extra, "refused": len(refused),
+            "others": len(stories), "least_genuine": min(matches) if matches else None,
+            "most_other": max(m for m, _ in other_matches) if other_matches else None,
+            "most_other_rest": max(r for _, r in other_matches) if other_matches else None}
+
+
+def check(work, maker, only):
+    print("the recording against its transcript: each sentence left out of the transcript in turn, "
+          "and each story given the next one's recording")
+    print(f"{'condition':<23} {'genuine flagged':>15}  {'left out found':>14}  {'of >= 2 s':>9}  {'other place':>11}"
+          f"  {'another story refused':>21}  {'match: genuine least / another most (rest)':>20}")
+    misses = []
+    for condition in [only] if only else CONDITIONS:
+        r = check_condition(work, maker, condition)
+        total = len(r["found"]) + len(r["missed"])
+        long_found = sum(1 for s in r["found"] if s >= GOAL_LEFT_OUT_S)
+        long_total = long_found + sum(1 for s in r["missed"] if s >= GOAL_LEFT_OUT_S)
+        least = "-" if r["least_genuine"] is None else f"{r['least_genuine']:.3f}"
+        most = "-" if r["most_other"] is None else f"{r['most_other']:.3f} ({r['most_other_rest']:.3f})"
+        print(f"{condition:<23} {len(r['flagged']):>8} of 12  {len(r['found']):>6} of {total:<5}"
+              f"  {long_found:>3} of {long_total:<3}  {r['extra']:>11}  {r['refused']:>12} of {r['others']:<6}"
+              f"  {least:>6} / {most}")
+        if r["missed"]:
+            print("    missed, seconds long: " + ", ".join(map(str, sorted(r["missed"]))))
+        if r["flagged"]:
+            misses.append(f"{condition}: genuine stories {', '.join(r['flagged'])} flagged")
+        if long_found < long_total:
+            misses.append(f"{condition}: {long_total - long_found} left-out sentences of 2 s or more not found")
+        if r["refused"] < r["others"]:
+            misses.append(f"{condition}: {r['others'] - r['refused']} recordings of another story taken")
+    goal = "no genuine story flagged, every left-out sentence of 2 s or more found, every other story's recording refused"
+    print(f"goal ({goal}): " + ("holds" if not misses else "does not hold: " + "; ".join(misses)))
+    return 1 if misses else 0
+
+
 if __name__ == "__main__":
     command, args = sys.argv[1:2], sys.argv[2:] + [None]
     if command == ["make"] and len(args) in (3, 4):
         sys.exit(make(Path(args[0]), args[1], args[2]))
     elif command == ["report"] and len(args) in (2, 3):
         sys.exit(report(Path(args[0]), args[1]))
+    elif command == ["check"] and len(args) in (3, 4):
+        sys.exit(check(Path(args[0]), args[1], args[2]))
     sys.exit(__doc__)

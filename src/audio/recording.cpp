@@ -107,6 +107,9 @@ template <typename SetUpSink>
 Conversion runPipeline(const char *description, const std::filesystem::path &recording, SetUpSink setUpSink,
                        const std::atomic<bool> &stop)
 {
+    // vantrel-check and the tests hear recordings without starting GStreamer themselves.
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
     GError *error = nullptr;
     Pipeline pipeline(gst_parse_launch(description, &error));
     if (error) {
@@ -159,9 +162,6 @@ Conversion convertRecording(const std::filesystem::path &recording, const std::f
 Conversion decodeRecording(const std::filesystem::path &recording, int rate, std::vector<float> &samples,
                            const std::atomic<bool> &stop)
 {
-    // vantrel-check hears recordings without having started GStreamer itself.
-    if (!gst_is_initialized())
-        gst_init(nullptr, nullptr);
     const std::string description =
         "filesrc name=source ! decodebin name=decoder audioconvert name=convert ! audioresample ! "
         "audio/x-raw,format=F32LE,channels=1,rate=" + std::to_string(rate) + " ! fakesink name=sink sync=false";

@@ -16,6 +16,8 @@ inline constexpr double kLoudnessFrameMs = 10.0;
 struct UntimedSpeech {
     std::int64_t startMs = 0, endMs = 0;
     std::size_t before = 0;  // the first sentence after it; the number of sentences when it comes last
+
+    bool operator==(const UntimedSpeech &) const = default;
 };
 
 struct SpeechCoverage {

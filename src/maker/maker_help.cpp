@@ -30,9 +30,13 @@ Sentence timings:
   OUTPUT also gets a timing file for each story, STORY01.vtt ..., with the
   times where each sentence of the transcript starts and ends, so that
   students can hear the story sentence by sentence. vantrel-make finds them
-  by comparing the recording with the transcript read aloud by espeak-ng.
-  When the two do not match well enough (another text, or a very different
-  length), the story gets a warning at its "audio:" line and no timing file.
+  by comparing the recording with the transcript read aloud by espeak-ng,
+  sentence by sentence. Speech the transcript leaves out gets a warning at
+  the line of the sentence after it, with its seconds in the recording; a
+  sentence the recording does not say gets a warning at its line, and the
+  story no timing file. A recording that does not sound like its transcript
+  at all (another story's, or of a very different length) is an error at
+  its "audio:" line.
 
   A line "timings: FILE" in a story file names a timing file of your own,
   beside the story file, used instead; its times are those of the
@@ -48,7 +52,8 @@ Sentence timings:
 Options:
   --force       replace the library OUTPUT already holds; the old one is
                 kept as OUTPUT.bak
-  --no-timings  find no sentence timings; only the "timings:" files are used
+  --no-timings  find no sentence timings, and do not compare recordings
+                with their transcripts; only the "timings:" files are used
   --help        show this text
 
 Exit status: 0 the library was made, 1 it was not.

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
 #include <random>
 #include <sstream>
 #include <fstream>
@@ -147,6 +150,10 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
         Alignment tried = alignSentences(recording, spoken.sentences, other.sentences);
         if (&voice == &kSynthVoices.front() || tried.match > alignment.match)
             alignment = std::move(tried);
+    }
+    if (const char *debug = std::getenv("VANTREL_DEBUG"); debug && std::string_view(debug) == "align") {
+        std::fprintf(stderr, "align: %s: match %.3f, of the rest %.3f\n", story.file.filename().c_str(),
+                     alignment.match, alignment.matchOfTheRest);
     }
     if (alignment.unlike) {
         timings.problems.push_back(unlikeItsTranscript(story, alignment.doubt));

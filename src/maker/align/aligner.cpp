@@ -147,7 +147,8 @@ Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoke
     const Warp path = warp(synthetic, heard, allowancesFor(spans, synthetic.frames, frameCost));
     // A recording that lacks a sentence, or has one more, fits its transcript
     // less well as a whole: what it does say must fit all the better.
-    if (alignment.match < kLeastMatch && matchOver(path, unrelatedPath) < kLeastMatchOfTheRest) {
+    alignment.matchOfTheRest = matchOver(path, unrelatedPath);
+    if (alignment.match < kLeastMatch && alignment.matchOfTheRest < kLeastMatchOfTheRest) {
         alignment.doubt = "it sounds no more like this story's transcript than like the same words in another order";
         alignment.unlike = true;
         return alignment;

@@ -20,6 +20,7 @@ struct Alignment {
     std::vector<SentenceSpan> sentences;  // empty when the alignment is not trusted
     double match = 0.0;                   // how much better the transcript fits than unrelated words:
                                           // 0 (no better) to 1 (a perfect fit)
+    double matchOfTheRest = 0.0;          // the same over the frames matched to some sentence
     std::string doubt;                    // why it is not trusted
     bool unlike = false;                  // with a doubt: the recording is not of this transcript
     std::vector<std::size_t> unspoken;    // sentences the recording does not say
