@@ -121,7 +121,7 @@ MakeError doubtAbout(StoryTimings &timings, const FolderStory &story, const std:
 MakeError unlikeItsTranscript(const FolderStory &story, const std::string &why)
 {
     return {story.file, story.story.audio.line,
-            "this recording does not seem to be of this story: " + why
+            "this recording does not seem to be of this story, or the transcript leaves much of it out: " + why
                 + "; check that \"audio:\" names the right recording (to build it anyway, without sentence timings "
                   "and without this check, use --no-timings)"};
 }
