@@ -102,9 +102,9 @@ double matchOver(const Warp &path, const Warp &unrelated)
 // Each sentence's first and last sound, from where PATH puts its edges.
 std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Frames> &spans, const Pauses &pauses)
 {
+    const int last = static_cast<int>(path.firstMatch.size()) - 1;
     std::vector<Frames> sentences;
     for (const Frames &said : spans) {
-        const int last = static_cast<int>(path.firstMatch.size()) - 1;
         const int start = path.firstMatch[std::min(said.first, last)], end = path.firstMatch[std::min(said.end, last)];
         sentences.push_back({pauses.soundStartNear(start, kPauseReach), pauses.soundEndNear(end, kPauseReach)});
     }

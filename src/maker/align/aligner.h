@@ -31,7 +31,7 @@ struct Alignment {
 // voice, saying something else): a fraction of the unrelated reading's mean
 // frame distance. Measured on recordings whose truth is known: readings of
 // the text itself by espeak-ng and Festival, at 0.85x to 1.15x and in noise
-// down to 15 dB, fitted 0.10 to 0.84 better; another story's recording at
+// down to 15 dB, fitted 0.09 to 0.84 better; another story's recording at
 // most 0.07. Below it, the frames the recording does say must fit 0.11 better:
 // recordings of another text fitted at most 0.10 there.
 inline constexpr double kLeastMatch = 0.08;
@@ -40,6 +40,7 @@ inline constexpr double kLeastMatchOfTheRest = 0.11;
 // Where each sentence lies in RECORDING, found by warping the sentences as
 // SPOKEN one by one by a speech synthesiser onto it; UNRELATED is the same
 // words spoken in another order. Times are in the recording's own time.
-Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoken, const std::vector<Sound> &other);
+Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoken,
+                         const std::vector<Sound> &unrelated);
 
 } // namespace vantrel

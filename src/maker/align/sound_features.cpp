@@ -149,7 +149,7 @@ Spectra heardAs(Spectra clean, const Spectra &recording)
     if (clean.frames == 0 || recording.frames == 0)
         return clean;
     // Above its floor, the clean sound's vowels as loud as the recording's.
-    const auto lift = [](std::vector<float> &clean, const std::vector<float> &heard) {
+    const auto lift = [](const std::vector<float> &clean, const std::vector<float> &heard) {
         const float floor = percentile(heard, kFloorShare);
         return std::pair(std::max(percentile(heard, kSpeechShare) - floor, 0.0F)
                              / std::max(percentile(clean, kSpeechShare), 1e-20F),
