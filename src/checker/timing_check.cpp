@@ -76,7 +76,8 @@ void hearRecording(const fs::path &heard, const std::vector<Cue> &cues, std::vec
         warning(last ? cues.back().line : cues[speech.before].line,
                 sound + " speaks from " + seconds(speech.startMs) + " to " + seconds(speech.endMs)
                     + (last ? ", after the last sentence" : ", before this sentence")
-                    + ", but no sentence's times hold it: the transcript may leave a sentence out");
+                    + ", but no sentence's times hold it: a sentence's times may stop short or start late, or the "
+                      "transcript may leave a sentence out");
     }
     for (const std::size_t sentence : coverage.silent) {
         warning(cues[sentence].line, "this sentence's times, " + seconds(cues[sentence].startMs) + " to "
