@@ -105,7 +105,6 @@ void GstMediaBackend::onEndOfStream()
     emit positionChanged(m_duration);
     rewind();
     setState(State::Stopped);
-    emit endOfMedia();
 }
 
 void GstMediaBackend::onError(GstMessage *message)

@@ -41,7 +41,6 @@ signals:
     void positionChanged(qint64 ms);
     void durationChanged(qint64 ms);
     void stateChanged(vantrel::MediaBackend::State state);
-    void endOfMedia();
     void errorOccurred(const QString &message);
 };
 

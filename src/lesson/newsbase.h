@@ -57,7 +57,6 @@ public:
 
     int storyBase() const { return StoryBase; }
     int heardCount() const { return HeardCount; }
-    const vantrel::StoryLines &storyLines() const { return StoryLines; }
     bool programEnded() const { return m_ended; }
 
 protected:
@@ -76,7 +75,6 @@ private:
     void copyStoryIntoWindow();
     void preloadStory();
     void clearAnswerSelections();
-    void showListeningControls();
     void openQuestions();
     void showFullScore();
     void stopHearing();

@@ -68,7 +68,6 @@ public:
     {
         moveTo(m_duration);
         setState(State::Stopped);
-        emit endOfMedia();
     }
 
 private:

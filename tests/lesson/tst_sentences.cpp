@@ -62,7 +62,7 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 }
 
 // What a student sees after a fixed walk of keys through the questions and
-// back to the menu; the sentence controls are left out of the Tab chain.
+// back to the menu; the sentence controls only add their own Tab stops.
 QStringList walkKeyRoutes(TimedLesson &lesson, int &sentenceTabStops)
 {
     QStringList seen;
