@@ -18,13 +18,6 @@ constexpr int kJoinFrames = 30;        // speech with shorter pauses between is 
 constexpr int kLeastUntimedFrames = 50;
 constexpr int kLeastSpokenFrames = 15;
 
-float percentile(std::vector<float> values, double share)
-{
-    const auto at = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + at, values.end());
-    return values[static_cast<std::size_t>(at)];
-}
-
 int frameOf(std::int64_t ms)
 {
     return static_cast<int>(std::floor(static_cast<double>(ms) / kLoudnessFrameMs));
@@ -59,6 +52,25 @@ void findUntimed(const Frames &frames, const std::vector<Cue> &cues, SpeechCover
 
 } // namespace
 
+float percentile(std::vector<float> values, double share)
+{
+    if (values.empty())
+        return 0.0F;
+    const auto at = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + at, values.end());
+    return values[static_cast<std::size_t>(at)];
+}
+
+SpeechLevels speechLevels(const std::vector<float> &loudness)
+{
+    SpeechLevels levels;
+    levels.floor = percentile(loudness, kFloorShare);
+    levels.vowels = percentile(loudness, kVowelShare);
+    levels.speech = levels.floor + kSpeechShare * (levels.vowels - levels.floor);
+    levels.judged = !loudness.empty() && levels.vowels - levels.floor >= kLeastRangeDb;
+    return levels;
+}
+
 std::vector<float> loudnessPerFrame(const std::vector<float> &samples, int rate)
 {
     const auto size = static_cast<std::size_t>(std::lround(rate * kLoudnessFrameMs / 1000.0));
@@ -75,17 +87,14 @@ std::vector<float> loudnessPerFrame(const std::vector<float> &samples, int rate)
 SpeechCoverage checkSpeechCoverage(const std::vector<float> &loudness, const std::vector<Cue> &cues)
 {
     SpeechCoverage coverage;
-    if (loudness.empty())
-        return coverage;
-    const float floor = percentile(loudness, kFloorShare), vowels = percentile(loudness, kVowelShare);
-    coverage.judged = vowels - floor >= kLeastRangeDb;
+    const SpeechLevels levels = speechLevels(loudness);
+    coverage.judged = levels.judged;
     if (!coverage.judged)
         return coverage;
-    const float speech = floor + kSpeechShare * (vowels - floor);
     const int count = static_cast<int>(loudness.size());
     Frames frames{std::vector<bool>(count), std::vector<bool>(count, false)};
     for (int f = 0; f < count; ++f)
-        frames.speech[f] = loudness[f] > speech;
+        frames.speech[f] = loudness[f] > levels.speech;
     for (std::size_t s = 0; s < cues.size(); ++s) {
         const int first = std::max(0, frameOf(cues[s].startMs)), end = std::min(count, frameOf(cues[s].endMs));
         int spoken = 0;

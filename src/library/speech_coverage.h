@@ -8,6 +8,18 @@
 
 namespace vantrel {
 
+// The value below which SHARE (0..1) of VALUES lie; 0 for none.
+float percentile(std::vector<float> values, double share);
+
+// A recording's loudness levels, in dB: its floor (the room's own sound), its
+// vowels, and above what it is surely speech. With less than 15 dB between
+// floor and vowels, pauses can't be told from speech: not `judged`.
+struct SpeechLevels {
+    float floor = 0.0F, vowels = 0.0F, speech = 0.0F;
+    bool judged = false;
+};
+SpeechLevels speechLevels(const std::vector<float> &loudness);
+
 // A recording's loudness, in dB, per 10 ms frame of its samples (mono, -1..1).
 std::vector<float> loudnessPerFrame(const std::vector<float> &samples, int rate);
 inline constexpr double kLoudnessFrameMs = 10.0;

@@ -2,6 +2,7 @@
 #include "pauses.h"
 
 #include "sound_features.h"
+#include "speech_coverage.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,17 +12,14 @@ namespace vantrel {
 namespace {
 
 constexpr int kPauseFrames = 12;       // a pause between sentences lasts 120 ms at least
-constexpr float kSpeechShare = 0.35F;  // of the way from the floor to the vowels
 constexpr float kAboveFloorDb = 4.0F;  // a soft first consonant still stands out this much
 constexpr int kSoftFrames = 15;        // and lasts no longer than 150 ms
 
 } // namespace
 
-Pauses::Pauses(const std::vector<float> &loudness)
-    : m_loudness(loudness), m_quiet(percentile(loudness, 0.05)), m_loud(percentile(loudness, 0.9))
+Pauses::Pauses(const std::vector<float> &loudness) : m_loudness(loudness), m_levels(speechLevels(loudness))
 {
-    m_speech = m_quiet + kSpeechShare * (m_loud - m_quiet);
-    m_silence = m_quiet + kAboveFloorDb;
+    m_silence = m_levels.floor + kAboveFloorDb;
 }
 
 int Pauses::soundStartNear(int frame, int reach) const

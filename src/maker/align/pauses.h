@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "speech_coverage.h"
+
 #include <vector>
 
 namespace vantrel {
@@ -18,24 +20,21 @@ public:
     // The frame after the last frame of sound before a pause, likewise.
     int soundEndNear(int frame, int reach) const;
 
-    bool hasPauses() const { return m_loud - m_quiet >= kLeastRangeDb; }
+    bool hasPauses() const { return m_levels.judged; }
 
 private:
     // SIDE -1: a start, with the pause before it; +1: an end, with the pause after.
     int edgeNear(int frame, int reach, int side) const;
-    static constexpr float kLeastRangeDb = 15.0F;
 
     // Before and after the sound is as good as a pause.
     bool isQuiet(int frame) const
     {
-        return frame < 0 || frame >= static_cast<int>(m_loudness.size()) || m_loudness[frame] < m_speech;
+        return frame < 0 || frame >= static_cast<int>(m_loudness.size()) || m_loudness[frame] < m_levels.speech;
     }
     bool isSilent(int frame) const { return m_loudness[frame] < m_silence; }
 
     const std::vector<float> &m_loudness;
-    float m_quiet = 0.0F;    // the floor: silence, or the noise in it
-    float m_loud = 0.0F;     // vowels
-    float m_speech = 0.0F;   // surely speech above this
+    SpeechLevels m_levels;
     float m_silence = 0.0F;  // surely no speech below this
 };
 

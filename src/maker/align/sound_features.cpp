@@ -86,15 +86,6 @@ void measureActivity(Features &features)
 
 } // namespace
 
-float percentile(std::vector<float> values, double share)
-{
-    if (values.empty())
-        return 0.0F;
-    const auto at = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + at, values.end());
-    return values[static_cast<std::size_t>(at)];
-}
-
 Spectra computeSpectra(const std::vector<float> &samples, int rate)
 {
     const int window = static_cast<int>(std::lround(rate * kWindowMs / 1000.0));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "speech_coverage.h"  // percentile
+
 #include <vector>
 
 namespace vantrel {
@@ -24,8 +26,6 @@ struct Features {
 
 inline constexpr float kSilenceDb = -100.0F;
 
-// The value below which SHARE (0..1) of VALUES lie; 0 for none.
-float percentile(std::vector<float> values, double share);
 
 // A sound's power per 10 ms frame, overall and in mel bands: what the
 // features are made of.
