@@ -1,84 +1,96 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The engine's life, its pipeline, its loading of files and its settings. Messages from the
-// pipeline are in gst_media_backend_bus.cpp, the output's loss and return in
-// gst_media_backend_output.cpp, play, pause and seek in
-// gst_media_backend_playback.cpp.
+// The engine's life, its phases, its loading of files and its settings.
+// Play, pause, seek and the warm-up are in gst_media_backend_playback.cpp,
+// the pipeline's messages in gst_media_backend_bus.cpp, the output's loss and
+// return in gst_media_backend_output.cpp.
 #include "gst_media_backend.h"
 
-#include "gst_runtime.h"
-#include "gst_sound_output.h"
-#include "gst_tempo_filter.h"
+#include "gst_sound_pipeline.h"
 
-#include <gst/gst.h>
+#include <QMetaEnum>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 namespace vantrel {
 
 namespace {
 
-// playbin's flags: audio, with its own volume element, and nothing else.
-constexpr int kAudioOnlyFlags = 0x02 | 0x10;
-// Long enough for the sound server to have started the stream for real.
-constexpr int kWarmUpMs = 300;
 constexpr int kPositionReportMs = 100;
+// How often the warm-up looks whether the sound flows yet.
+constexpr int kWarmUpLookMs = 20;
 
-GstElement *makePipeline()
+bool debugEngine()
 {
-    GstElement *pipeline = gst_element_factory_make("playbin", nullptr);
-    if (!pipeline) {
-        static bool said = false;
-        if (!said)
-            std::fputs("vantrel: no sound: GStreamer's playbin is missing "
-                       "(gstreamer1.0-plugins-base)\n", stderr);
-        said = true;
-        return nullptr;
-    }
-    gst_object_ref_sink(pipeline);
-    g_object_set(pipeline, "flags", kAudioOnlyFlags, nullptr);
-    if (GstElement *output = makeSoundOutput(pipeline))
-        g_object_set(pipeline, "audio-sink", output, nullptr);
-    if (GstElement *tempo = makeTempoFilter())
-        g_object_set(pipeline, "audio-filter", tempo, nullptr);
-    return pipeline;
+    static const bool on = [] {
+        const char *debug = std::getenv("VANTREL_DEBUG");
+        return debug && std::string_view(debug) == "engine";
+    }();
+    return on;
+}
+
+const char *nameOf(GstMediaBackend::Phase phase)
+{
+    return QMetaEnum::fromType<GstMediaBackend::Phase>().valueToKey(int(phase));
 }
 
 } // namespace
 
 GstMediaBackend::GstMediaBackend(QObject *parent)
-    : MediaBackend(parent)
+    : GstMediaBackend(std::make_unique<GstSoundPipeline>(), parent)
 {
-    m_warmUp.setSingleShot(true);
-    m_warmUp.setInterval(kWarmUpMs);
-    connect(&m_warmUp, &QTimer::timeout, this, &GstMediaBackend::endWarmUp);
-    m_positionReports.setInterval(kPositionReportMs);
-    connect(&m_positionReports, &QTimer::timeout, this, &GstMediaBackend::reportPosition);
-    connect(&m_outputWatch, &GstOutputWatch::outputAvailable, this,
-            &GstMediaBackend::reopenOutput);
-    // A paused stream hears nothing of its server's end; the watch does.
-    connect(&m_outputWatch, &GstOutputWatch::outputLost, this, &GstMediaBackend::onOutputLost);
-
-    if (!soundAvailable() || !(m_pipeline = makePipeline()))
-        return;
-    connectBus();
 }
 
-GstMediaBackend::~GstMediaBackend()
+GstMediaBackend::GstMediaBackend(std::unique_ptr<SoundPipeline> pipeline, QObject *parent)
+    : MediaBackend(parent)
+    , m_pipeline(std::move(pipeline))
 {
-    if (!m_pipeline)
-        return;
-    // NULL joins the streaming threads, so no message is posted after this.
-    gst_element_set_state(m_pipeline, GST_STATE_NULL);
-    GstBus *bus = gst_element_get_bus(m_pipeline);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(m_pipeline);
+    m_warmUp.setInterval(kWarmUpLookMs);
+    connect(&m_warmUp, &QTimer::timeout, this, &GstMediaBackend::onWarmUpTick);
+    m_positionReports.setInterval(kPositionReportMs);
+    connect(&m_positionReports, &QTimer::timeout, this, &GstMediaBackend::onReportTick);
+
+    SoundPipeline *sound = m_pipeline.get();
+    connect(sound, &SoundPipeline::prerolled, this, &GstMediaBackend::onPrerolled);
+    connect(sound, &SoundPipeline::durationChanged, this, &GstMediaBackend::onDurationChanged);
+    connect(sound, &SoundPipeline::endOfStream, this, &GstMediaBackend::onEndOfStream);
+    connect(sound, &SoundPipeline::failed, this, &GstMediaBackend::onFailed);
+    // A paused stream hears nothing of its server's end; the watch does.
+    connect(sound, &SoundPipeline::outputLost, this, &GstMediaBackend::onOutputLost);
+    connect(sound, &SoundPipeline::outputAvailable, this, &GstMediaBackend::onOutputAvailable);
+    if (sound->usable())
+        moveTo(Phase::Empty, "created");
+}
+
+GstMediaBackend::~GstMediaBackend() = default;
+
+GstMediaBackend::Phase GstMediaBackend::phase() const
+{
+    return m_phase;
+}
+
+void GstMediaBackend::moveTo(Phase phase, const char *why)
+{
+    if (debugEngine())
+        std::fprintf(stderr, "vantrel engine: %s -> %s (%s)\n", nameOf(m_phase), nameOf(phase),
+                     why);
+    m_phase = phase;
+}
+
+bool GstMediaBackend::failedOrLost() const
+{
+    return m_phase == Phase::Failed || m_phase == Phase::Lost;
 }
 
 void GstMediaBackend::setSource(const QUrl &source)
 {
+    if (m_phase == Phase::Silent) {
+        m_source = source;
+        return;
+    }
     // The same file stays loaded: replaying it is only a seek.
-    if (source == m_source && !m_failed)
+    if (source == m_source && !failedOrLost())
         return;
     load(source);
 }
@@ -86,51 +98,60 @@ void GstMediaBackend::setSource(const QUrl &source)
 void GstMediaBackend::load(const QUrl &source)
 {
     m_source = source;
-    if (!m_pipeline)
-        return;
     // After an error the pipeline is in NULL, so the output is chosen anew.
-    gst_element_set_state(m_pipeline, GST_STATE_READY);
-    resetLoad();
-    m_resumeAt = 0;
-    m_pendingSeek = m_rate != 1.0 ? 0 : -1;
+    m_pipeline->setTarget(SoundPipeline::Target::Ready);
+    forgetLoad();
     if (m_duration != 0)
         emit durationChanged(m_duration = 0);
     setState(State::Stopped);
-    if (source.isEmpty())
+    if (source.isEmpty()) {
+        moveTo(Phase::Empty, "no file");
         return;
-    g_object_set(m_pipeline, "uri", source.toString(QUrl::FullyEncoded).toUtf8().constData(),
-                 nullptr);
-    preroll();
+    }
+    m_pipeline->setUri(source);
+    openFile(0);
 }
 
-void GstMediaBackend::resetLoad()
+void GstMediaBackend::forgetLoad()
 {
     m_warmUp.stop();
-    m_warming = false;
     m_positionReports.stop();
     // Messages of the file as it was loaded before are of no more use.
-    ++m_generation;
-    m_failed = false;
-    m_prerolled = false;
-    m_outputChecked = false;
-    m_reopenWanted = false;
-    applyVolume(m_volume);
+    m_pipeline->forgetMessages();
+    m_pipeline->setVolume(m_volume);
 }
 
-void GstMediaBackend::preroll()
+void GstMediaBackend::openFile(qint64 resumeAt)
 {
-    m_warmUpWanted = true;
+    m_resumeAt = resumeAt;
+    // Only a seek sets the rate.
+    m_pendingSeek = resumeAt > 0 || m_rate != 1.0 ? resumeAt : -1;
+    moveTo(Phase::Loading, "file opened");
     // Asynchronous: the file is opened here, decoded on GStreamer's threads.
-    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+    m_pipeline->setTarget(SoundPipeline::Target::Paused);
 }
 
 qint64 GstMediaBackend::position() const
 {
-    gint64 ns = 0;
-    if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &ns) || ns < 0)
+    switch (m_phase) {
+    case Phase::Silent:
+    case Phase::Empty:
+        return 0;
+    case Phase::Warming:
+    case Phase::Lost:
+    case Phase::Failed:
+        return m_resumeAt;
+    case Phase::Loading:
+    case Phase::Seeking:
         // A seek waiting for its preroll: the player stands where it goes.
-        return !m_prerolled && m_pendingSeek > 0 ? m_pendingSeek : 0;
-    return ns / GST_MSECOND;
+        if (m_pendingSeek >= 0)
+            return m_pendingSeek;
+        break;
+    case Phase::Ready:
+    case Phase::Playing:
+        break;
+    }
+    return m_pipeline->position().value_or(0);
 }
 
 qint64 GstMediaBackend::duration() const
@@ -141,13 +162,9 @@ qint64 GstMediaBackend::duration() const
 void GstMediaBackend::setVolume(float volume)
 {
     m_volume = volume;
-    if (m_pipeline && !m_warming)
-        applyVolume(volume);
-}
-
-void GstMediaBackend::applyVolume(double volume)
-{
-    g_object_set(m_pipeline, "volume", volume, nullptr);
+    // The warm-up stays muted; it gives the volume back when it ends.
+    if (m_phase != Phase::Silent && m_phase != Phase::Warming)
+        m_pipeline->setVolume(volume);
 }
 
 void GstMediaBackend::setPlaybackRate(qreal rate)
@@ -156,7 +173,7 @@ void GstMediaBackend::setPlaybackRate(qreal rate)
         return;
     m_rate = rate;
     // Only a seek changes the rate; it is made from where the sound is now.
-    if (m_pipeline && !m_failed && !m_source.isEmpty())
+    if (m_phase == Phase::Ready || m_phase == Phase::Playing || m_phase == Phase::Seeking)
         seekTo(position());
 }
 
@@ -167,13 +184,13 @@ MediaBackend::State GstMediaBackend::state() const
 
 void GstMediaBackend::setState(State state)
 {
+    const bool playEnded = m_state == State::Playing && state != State::Playing;
     if (state != m_state)
         emit stateChanged(m_state = state);
-    if (m_reopenWanted && state != State::Playing) {
-        m_reopenWanted = false;
-        // Queued: the play has ended, but its handling has not yet.
-        QMetaObject::invokeMethod(this, &GstMediaBackend::reopenOutput, Qt::QueuedConnection);
-    }
+    // An output that came back during the play, which went on silently, is
+    // taken up now.
+    if (playEnded && m_phase != Phase::Silent && !failedOrLost() && m_pipeline->playsSilently())
+        m_pipeline->lookForOutputNow();
 }
 
 } // namespace vantrel

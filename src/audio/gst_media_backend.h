@@ -1,41 +1,52 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "gst_output_watch.h"
 #include "media_backend.h"
+#include "sound_pipeline.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QUrl>
 
-#include <atomic>
 #include <memory>
-
-typedef struct _GstElement GstElement;
-typedef struct _GstMessage GstMessage;
 
 namespace vantrel {
 
-// The real engine: one GStreamer playbin for the object's whole life, audio
-// only, playing to the desktop's sound server through autoaudiosink, with
-// scaletempo so that a slower or faster rate keeps the pitch.
+// The real engine: the player's requests and the pipeline's messages move it
+// between the phases below, one function per event, on a GstSoundPipeline.
 //
 // A file is loaded (READY, new uri, preroll) only when it changes; stop and
 // replay are a pause and a flushing seek on the same pipeline. A freshly
-// loaded file is played muted for a moment and wound back, because a sound
-// server starts a new stream late (about a second) and only a stream that has
-// played once starts at once.
+// loaded file is played muted until the sound server's stream really flows,
+// then wound back, because a server starts a new stream late (about a second,
+// more when it has just come back) and only a stream that has flowed starts
+// at once. A play asked for meanwhile starts when the warm-up ends.
 //
 // When the sound server dies, or is not there at all, the output falls back
-// to a silent sink and the stories play silently, still timed. A watch then
-// looks for a real output; once one opens the pipeline is taken through NULL,
-// so that autoaudiosink chooses again, and the file is loaded and warmed up
-// anew while the player is stopped or paused: the next play is heard whole.
+// to a silent sink and the stories play silently, still timed. Once a real
+// output opens again the pipeline is taken through NULL, so that
+// autoaudiosink chooses again, and the file is loaded and warmed up anew
+// while the player is stopped or paused: the next play is heard whole.
 class GstMediaBackend : public MediaBackend
 {
     Q_OBJECT
 
 public:
+    enum class Phase {
+        Silent,   // no GStreamer or no playbin: nothing ever plays
+        Empty,    // no file
+        Loading,  // a file opens: the prerolls before its warm-up
+        Warming,  // played muted until the sound flows, to be wound back
+        Seeking,  // a flushing seek prerolls
+        Ready,    // prerolled and paused
+        Playing,  // playing
+        Lost,     // the output went while idle; the pipeline is in NULL
+        Failed,   // an error; the pipeline is in NULL
+    };
+    Q_ENUM(Phase)
+
     explicit GstMediaBackend(QObject *parent = nullptr);
+    explicit GstMediaBackend(std::unique_ptr<SoundPipeline> pipeline, QObject *parent = nullptr);
     ~GstMediaBackend() override;
 
     void setSource(const QUrl &source) override;
@@ -51,64 +62,59 @@ public:
     void setPlaybackRate(qreal rate) override;
 
     State state() const override;
+    Phase phase() const;
 
 private:
-    using MessagePtr = std::shared_ptr<GstMessage>;
-
-    void connectBus();
-    void handleMessage(const MessagePtr &message, quint64 generation);
+    // Events from the pipeline and the engine's own timers.
     void onPrerolled();
-    void queryDuration();
+    void onDurationChanged();
     void onEndOfStream();
-    void onError(GstMessage *message);
-    void checkSoundOutput();
+    void onFailed(const QString &message, bool outputError);
     void onOutputLost();
-    void reopenOutput();
+    void onOutputAvailable();
+    void onWarmUpTick();
+    void onReportTick();
 
+    void moveTo(Phase phase, const char *why);
     void load(const QUrl &source);
-    void resetLoad();
-    void preroll();
+    void forgetLoad();
+    void openFile(qint64 resumeAt);
     void startWarmUp();
     void endWarmUp();
+    void startPlaying();
     void rewind();
     void seekTo(qint64 ms);
-    void applyVolume(double volume);
+    void pauseThenSeek(qint64 ms, const char *why);
+    bool issueSeek(qint64 ms);
+    void settle();
+    void checkSoundOutput();
     void setState(State state);
-    void reportPosition();
+    bool failedOrLost() const;
     void watchForStall(qint64 now);
-    bool playingSettled() const;
     void restartStream(qint64 at);
 
-    GstElement *m_pipeline = nullptr;
-    // Messages carry the load they were posted under; those of a file
-    // already replaced are dropped.
-    std::atomic<quint64> m_generation{0};
-    QUrl m_source;
+    std::unique_ptr<SoundPipeline> m_pipeline;
+    Phase m_phase = Phase::Silent;
     State m_state = State::Stopped;
+    QUrl m_source;
     qint64 m_duration = 0;
+    // A seek asked for while another prerolls: the last one asked for wins.
     qint64 m_pendingSeek = -1;
-    // Where the muted warm-up winds back to.
+    // Where the player stands while its pipeline cannot say: warming up, or
+    // taken to NULL.
     qint64 m_resumeAt = 0;
     qreal m_rate = 1.0;
     float m_volume = 1.0f;
-    bool m_prerolled = false;
-    bool m_playWhenPrerolled = false;  // a play asked for while a seek prerolled
-    bool m_failed = false;
-    bool m_warmUpWanted = false;
-    bool m_warming = false;
-    bool m_outputChecked = false;
-    // The watch saw the sound server go while this pipeline held a stream on it.
-    bool m_outputLost = false;
-    // The output came back during a play; it is taken up when the play ends.
-    bool m_reopenWanted = false;
+    // The warm-up: where its muted sound started, and for how long it has run.
+    qint64 m_warmFrom = 0;
+    QElapsedTimer m_warmClock;
     // The stall watch: the position last reported, and for how many reports
-    // it has stood still while playing.
+    // it has stood still while playing; one new stream per play at most.
     qint64 m_lastReported = -1;
     int m_stillReports = 0;
-    bool m_restartedThisPlay = false;
+    int m_restartsThisPlay = 0;
     QTimer m_warmUp;
     QTimer m_positionReports;
-    GstOutputWatch m_outputWatch;
 };
 
 } // namespace vantrel

@@ -1,115 +1,161 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Play, pause, stop and seek on the loaded file, and the muted warm-up.
+// The player's requests: play, pause, stop and seek on the loaded file; and
+// the muted warm-up of a freshly loaded one.
 #include "gst_media_backend.h"
-
-#include <gst/gst.h>
 
 #include <algorithm>
 
 namespace vantrel {
 
+namespace {
+
+// The warm-up ends once its muted sound has moved this far: the server is
+// then reading the stream for real.
+constexpr qint64 kFlowingMs = 100;
+// A server that never reads the stream is not waited for longer than this;
+// the play then starts as it can.
+constexpr qint64 kLongestWarmUpMs = 4000;
+
+} // namespace
+
 void GstMediaBackend::play()
 {
-    if (!m_pipeline || m_source.isEmpty())
+    if (m_phase == Phase::Silent || m_source.isEmpty())
         return;
-    if (m_failed)
+    // After an error, or once the output went, the file is loaded again.
+    if (failedOrLost())
         load(m_source);
-    endWarmUp();
-    m_warmUpWanted = false;
-    m_restartedThisPlay = false;
+    m_restartsThisPlay = 0;
     m_stillReports = 0;
-    // Going to PLAYING while a seek still prerolls can leave PulseAudio's
-    // stream corked for good after a quick pause, seek and play: the player
-    // says Playing and nothing moves. So PLAYING waits for the preroll.
-    m_playWhenPrerolled = !m_prerolled;
-    if (m_prerolled)
-        gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
     setState(State::Playing);
+    // Loading, warming or prerolling: it plays once they are done.
+    if (m_phase == Phase::Ready)
+        startPlaying();
     m_positionReports.start();
+}
+
+void GstMediaBackend::startPlaying()
+{
+    m_pipeline->setTarget(SoundPipeline::Target::Playing);
+    moveTo(Phase::Playing, "play");
 }
 
 void GstMediaBackend::pause()
 {
-    if (!m_pipeline || m_failed || m_source.isEmpty())
+    if (m_phase == Phase::Silent || failedOrLost() || m_source.isEmpty())
         return;
-    endWarmUp();
-    m_playWhenPrerolled = false;
     m_positionReports.stop();
-    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+    if (m_phase == Phase::Playing) {
+        // A pause that must preroll says when it has, as a seek does.
+        const bool later = m_pipeline->setTarget(SoundPipeline::Target::Paused);
+        moveTo(later ? Phase::Seeking : Phase::Ready, "pause");
+    }
+    // Anything else is paused already, or ends paused.
     setState(State::Paused);
 }
 
 void GstMediaBackend::stop()
 {
-    m_playWhenPrerolled = false;
     m_positionReports.stop();
-    if (m_pipeline && !m_failed && !m_source.isEmpty()) {
-        if (m_warming)
-            endWarmUp();
-        else if (m_state != State::Stopped || position() > 0)
-            rewind();
-    }
+    if (m_phase == Phase::Warming)
+        m_resumeAt = 0;  // where the warm-up winds back to
+    else if (m_phase != Phase::Silent && !failedOrLost() && !m_source.isEmpty()
+             && (m_state != State::Stopped || position() > 0))
+        rewind();
     setState(State::Stopped);
     emit positionChanged(0);
 }
 
-void GstMediaBackend::startWarmUp()
+void GstMediaBackend::setPosition(qint64 ms)
 {
-    m_warming = true;
-    applyVolume(0.0);
-    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
-    m_warmUp.start();
-}
-
-void GstMediaBackend::endWarmUp()
-{
-    if (!m_warming)
+    if (m_phase == Phase::Silent || failedOrLost() || m_source.isEmpty())
         return;
-    m_warming = false;
-    m_warmUp.stop();
-    // Paused before the volume comes back, and the flush then drops every
-    // muted sample still on its way: the next play starts whole, where the
-    // player stood.
-    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
-    applyVolume(m_volume);
-    seekTo(m_resumeAt);
+    m_resumeAt = std::max<qint64>(ms, 0);
+    // A warm-up winds back to it when it ends.
+    if (m_phase != Phase::Warming)
+        seekTo(m_resumeAt);
+    emit positionChanged(ms);
 }
 
 void GstMediaBackend::rewind()
 {
-    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
     seekTo(0);
 }
 
 void GstMediaBackend::seekTo(qint64 ms)
 {
-    if (!m_prerolled) {
-        // Seeks wait for the preroll; the last one asked for wins.
+    switch (m_phase) {
+    case Phase::Loading:
+    case Phase::Seeking:
+        // A preroll under way is not interrupted: the seek follows it.
         m_pendingSeek = ms;
         return;
-    }
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    // A flushing seek prerolls again and says so with ASYNC_DONE.
-    m_prerolled = !gst_element_seek(m_pipeline, m_rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                                    ms * GST_MSECOND, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
-}
-
-void GstMediaBackend::setPosition(qint64 ms)
-{
-    if (!m_pipeline || m_failed || m_source.isEmpty())
+    case Phase::Playing:
+        pauseThenSeek(ms, "pause to seek");
         return;
-    endWarmUp();
-    // A warm-up still to come winds back here too.
-    m_resumeAt = std::max<qint64>(ms, 0);
-    seekTo(m_resumeAt);
-    emit positionChanged(ms);
+    case Phase::Ready:
+        if (issueSeek(ms))
+            moveTo(Phase::Seeking, "seek");
+        return;
+    default:
+        return;
+    }
 }
 
-void GstMediaBackend::reportPosition()
+void GstMediaBackend::pauseThenSeek(qint64 ms, const char *why)
 {
-    const qint64 now = position();
-    watchForStall(now);
-    emit positionChanged(now);
+    // Seeks are made paused, and PLAYING waits for their preroll: going to
+    // PLAYING while a seek still prerolls can leave the sound server's
+    // stream corked, the player saying Playing and nothing moving. A pause
+    // that must preroll first is waited for too.
+    if (m_pipeline->setTarget(SoundPipeline::Target::Paused)) {
+        m_pendingSeek = ms;
+        moveTo(Phase::Seeking, why);
+    } else if (issueSeek(ms)) {
+        moveTo(Phase::Seeking, why);
+    } else {
+        settle();
+    }
+}
+
+bool GstMediaBackend::issueSeek(qint64 ms)
+{
+    return m_pipeline->seek(ms, m_rate);
+}
+
+void GstMediaBackend::settle()
+{
+    if (m_state == State::Playing)
+        startPlaying();
+    else
+        moveTo(Phase::Ready, "prerolled");
+}
+
+void GstMediaBackend::startWarmUp()
+{
+    m_pipeline->setVolume(0.0);
+    m_pipeline->setTarget(SoundPipeline::Target::Playing);
+    m_warmFrom = m_pipeline->position().value_or(m_resumeAt);
+    m_warmClock.start();
+    m_warmUp.start();
+    moveTo(Phase::Warming, "warm-up");
+}
+
+void GstMediaBackend::onWarmUpTick()
+{
+    const qint64 now = m_pipeline->position().value_or(m_warmFrom);
+    if (now - m_warmFrom >= kFlowingMs || m_warmClock.elapsed() >= kLongestWarmUpMs)
+        endWarmUp();
+}
+
+void GstMediaBackend::endWarmUp()
+{
+    m_warmUp.stop();
+    // Paused before the volume comes back, and the flush then drops every
+    // muted sample still on its way: the next play starts whole, where the
+    // player stood.
+    pauseThenSeek(m_resumeAt, "warm-up over");
+    m_pipeline->setVolume(m_volume);
 }
 
 } // namespace vantrel

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A stream that stopped moving: after a quick pause, seek and play,
-// PulseAudio's stream can stay corked while the pipeline says PLAYING. Pause
-// and play do not wake it; a new stream does.
+// Position reports while playing, and the last resort against a stream that
+// stopped moving while the pipeline says it plays.
 #include "gst_media_backend.h"
-
-#include <gst/gst.h>
 
 #include <cstdio>
 
@@ -19,28 +16,25 @@ constexpr int kStalledReports = 15;
 
 } // namespace
 
+void GstMediaBackend::onReportTick()
+{
+    const qint64 now = position();
+    watchForStall(now);
+    emit positionChanged(now);
+}
+
 void GstMediaBackend::watchForStall(qint64 now)
 {
-    if (now != m_lastReported || !playingSettled()) {
+    if (now != m_lastReported || m_phase != Phase::Playing) {
         m_lastReported = now;
         m_stillReports = 0;
         return;
     }
     // Once per play: a stream that stalls again is left as it is.
-    if (++m_stillReports < kStalledReports || m_restartedThisPlay)
+    if (++m_stillReports < kStalledReports || m_restartsThisPlay > 0)
         return;
-    m_restartedThisPlay = true;
+    ++m_restartsThisPlay;
     restartStream(now);
-}
-
-bool GstMediaBackend::playingSettled() const
-{
-    if (m_state != State::Playing || m_warming || !m_prerolled || m_playWhenPrerolled)
-        return false;
-    GstState current = GST_STATE_VOID_PENDING;
-    GstState pending = GST_STATE_VOID_PENDING;
-    gst_element_get_state(m_pipeline, &current, &pending, 0);
-    return current == GST_STATE_PLAYING && pending == GST_STATE_VOID_PENDING;
 }
 
 void GstMediaBackend::restartStream(qint64 at)
@@ -50,14 +44,11 @@ void GstMediaBackend::restartStream(qint64 at)
     // READY gives the stream back to the sound server. The new one is
     // warmed up muted, as a fresh load is, so that it starts at once; then
     // the sound goes on from where it stood.
-    gst_element_set_state(m_pipeline, GST_STATE_READY);
-    ++m_generation;
-    m_prerolled = false;
+    m_pipeline->setTarget(SoundPipeline::Target::Ready);
+    forgetLoad();
     m_stillReports = 0;
-    m_resumeAt = at;
-    m_pendingSeek = at;
-    m_playWhenPrerolled = true;
-    preroll();
+    openFile(at);
+    m_positionReports.start();
 }
 
 } // namespace vantrel

@@ -38,6 +38,12 @@ void GstOutputWatch::watchForReturn()
     watch(true);
 }
 
+void GstOutputWatch::lookNow()
+{
+    watch(true);
+    look();
+}
+
 void GstOutputWatch::watch(bool forReturn)
 {
     if (m_looks.isActive() && m_forReturn == forReturn)

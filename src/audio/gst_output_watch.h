@@ -28,6 +28,8 @@ public:
     // The output is silent or failed: look once a second for a real one,
     // and say outputAvailable() at the first that opens.
     void watchForReturn();
+    // Looks for a real output at once, then goes on as watchForReturn().
+    void lookNow();
 
 signals:
     void outputLost();
