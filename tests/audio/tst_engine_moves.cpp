@@ -18,9 +18,10 @@ class TestEngineMoves : public QObject
 
 private:
     // Words of a walk: load, preroll, flow (the warm-up's muted sound moves),
-    // play, pause, stop, seek:MS, rate:R, eos, error, outputError, lost,
-    // back (the output opens again), silent (the output fell back to the
-    // silent sink), slowPause (leaving PLAYING must preroll).
+    // wait (a tenth of a second), play, pause, stop, seek:MS, rate:R, eos,
+    // error, outputError, lost, back (the output opens again), silent (the
+    // output fell back to the silent sink), slowPause (leaving PLAYING must
+    // preroll).
     static void walk(GstMediaBackend &engine, FakeSoundPipeline &pipeline, const QString &words)
     {
         for (const QString &word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -32,6 +33,8 @@ private:
             else if (word == QLatin1String("flow")) {
                 pipeline.at = pipeline.at.value_or(0) + 150;
                 QTRY_VERIFY(engine.phase() != Phase::Warming);
+            } else if (word == QLatin1String("wait")) {
+                QTest::qWait(100);
             } else if (word == QLatin1String("play"))
                 engine.play();
             else if (word == QLatin1String("pause"))
@@ -83,7 +86,7 @@ private slots:
             {"target Ready", "forget", "volume 1", "uri", "target Paused"});
         row("its preroll starts the muted warm-up", "load", "preroll", Phase::Warming,
             State::Stopped, {"watch loss", "volume 0", "target Playing"});
-        row("the warm-up waits for the sound to flow", warming, "", Phase::Warming,
+        row("the warm-up waits for the sound to flow", warming, "wait", Phase::Warming,
             State::Stopped, none);
         row("flowing sound ends it, wound back", warming, "flow", Phase::Seeking, State::Stopped,
             {"target Paused", "seek 0 1", "volume 1"});
