@@ -10,8 +10,10 @@ namespace vantrel {
 namespace {
 
 // The warm-up ends once its muted sound has moved this far: the server is
-// then reading the stream for real.
-constexpr qint64 kFlowingMs = 100;
+// then reading the stream for real, and has said so often enough that the
+// stream's clock holds when the warm-up is flushed away. (After 100 ms, a
+// play asked for during the load stood still once a run.)
+constexpr qint64 kFlowingMs = 500;
 // A server that never reads the stream is not waited for longer than this;
 // the play then starts as it can.
 constexpr qint64 kLongestWarmUpMs = 4000;
