@@ -31,7 +31,7 @@ private:
             else if (word == QLatin1String("preroll"))
                 pipeline.preroll();
             else if (word == QLatin1String("flow")) {
-                pipeline.at = pipeline.at.value_or(0) + 150;
+                pipeline.at = pipeline.at.value_or(0) + 600;
                 QTRY_VERIFY(engine.phase() != Phase::Warming);
             } else if (word == QLatin1String("wait")) {
                 QTest::qWait(100);
