@@ -6,7 +6,6 @@
 #include "vantrel_version.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -89,9 +88,11 @@ int main(int argc, char *argv[])
     window.Form_Load();
     if (programEnd.ended())
         return programEnd.status();
+    // Sound is first needed when a story opens, which takes a pick in the
+    // menu first: GStreamer starts then, in the background, and is ready by
+    // the time the story is. Neither the box nor the menu waits for it.
+    QObject::connect(&window, &vantrel::NewsBase::storyPicked, &window,
+                     [] { vantrel::prepareSoundInBackground(); });
     window.show();
-    // Sound is ready long before a student can open a story, and never
-    // delays the window.
-    QTimer::singleShot(200, &window, [] { vantrel::prepareSoundInBackground(); });
     return QApplication::exec();
 }

@@ -5,7 +5,7 @@ namespace vantrel {
 
 // GStreamer's initialisation reads its plugin registry, which takes from tens
 // of milliseconds to seconds on a first run. It is kept off the start-up
-// path: started in the background once the window is up, waited for only
+// path: started in the background once a story is picked, waited for only
 // when a player first needs it.
 void prepareSoundInBackground();
 

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media_icons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QPixmap>
+#include <QPixmapCache>
+#include <QStyle>
+#include <QStyleOption>
 
 namespace vantrel {
 
@@ -32,7 +37,7 @@ QPainterPath againArrow()
     return path.simplified();
 }
 
-// A shape on a 16 by 16 grid; painted scaled for denser screens.
+// A shape on a 16 by 16 grid; painted scaled to the size asked for.
 QPainterPath shape(MediaIcon kind)
 {
     QPainterPath path;
@@ -72,27 +77,63 @@ QPainterPath shape(MediaIcon kind)
     return path;
 }
 
-QPixmap drawn(MediaIcon kind, const QColor &color, int scale)
+QPixmap drawn(MediaIcon kind, const QColor &color, const QSize &size)
 {
-    QPixmap pixmap(kSide * scale, kSide * scale);
+    QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
+    painter.scale(qreal(size.width()) / kSide, qreal(size.height()) / kSide);
     painter.fillPath(shape(kind), color);
-    painter.end();
-    pixmap.setDevicePixelRatio(scale);
     return pixmap;
 }
+
+// Draws the shape at the size asked for, when it is first asked for: a
+// player's icons cost nothing until the player is shown, and any screen
+// density gets them sharp. Other modes than Normal are derived as Qt derives
+// them for an icon made of pixmaps.
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    DrawnIconEngine(MediaIcon kind, const QColor &color) : m_kind(kind), m_color(color) {}
+
+    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device()->devicePixelRatio();
+        QPixmap shown = pixmap(rect.size() * ratio, mode, state);
+        shown.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect.topLeft(), shown);
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const QString key = QStringLiteral("vantrel-icon-%1-%2-%3x%4-%5")
+                                .arg(int(m_kind)).arg(m_color.rgba()).arg(size.width()).arg(size.height()).arg(int(mode));
+        QPixmap pixmap;
+        if (QPixmapCache::find(key, &pixmap))
+            return pixmap;
+        pixmap = drawn(m_kind, m_color, size);
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+        }
+        QPixmapCache::insert(key, pixmap);
+        return pixmap;
+    }
+
+private:
+    MediaIcon m_kind;
+    QColor m_color;
+};
 
 } // namespace
 
 QIcon mediaIcon(MediaIcon kind, const QColor &color)
 {
-    QIcon icon;
-    for (const int scale : {1, 2, 3})
-        icon.addPixmap(drawn(kind, color, scale));
-    return icon;
+    return QIcon(new DrawnIconEngine(kind, color));
 }
 
 } // namespace vantrel

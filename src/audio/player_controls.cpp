@@ -6,6 +6,7 @@
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QResizeEvent>
@@ -185,12 +186,6 @@ QSlider *PlayerControls::addSlider(const QString &name, const QString &text)
 
 void PlayerControls::pinSizes()
 {
-    // On each control: a desktop theme may give a class, say QComboBox, a
-    // font of its own, which would win over one inherited from here.
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(kFontPixels);
-    for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_time})
-        widget->setFont(font);
     for (QToolButton *button :
          {m_play, m_stop, m_back, m_previousSentence, m_repeatSentence, m_nextSentence, m_pauseAfterEach}) {
         button->setFixedSize(kRowHeight, kRowHeight);
@@ -199,6 +194,22 @@ void PlayerControls::pinSizes()
     for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_volume, m_position, m_time})
         widget->setFixedHeight(kRowHeight);
     m_speed->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void PlayerControls::pinFonts()
+{
+    // On each control: a desktop theme may give a class, say QComboBox, a
+    // font of its own, which would win over one inherited from here.
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kFontPixels);
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_speed, m_time})
+        widget->setFont(font);
+    // A QComboBox forgets its size hint on a font change but keeps its
+    // minimum size hint, which may have been measured in the old font; a
+    // style change makes it forget both.
+    QEvent restyled(QEvent::StyleChange);
+    QCoreApplication::sendEvent(m_speed, &restyled);
+    m_fontsPinned = true;
 }
 
 void PlayerControls::buildLayout()
@@ -257,6 +268,18 @@ void PlayerControls::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     giveUpRoom();
+}
+
+void PlayerControls::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Pinned when first shown, not when made: a font set on the speed choice
+    // builds its drop-down list at once, which would cost the start-up time
+    // and memory for a player that may never be shown.
+    if (!m_fontsPinned) {
+        pinFonts();
+        giveUpRoom();
+    }
 }
 
 QIcon PlayerControls::iconFor(MediaIcon icon) const

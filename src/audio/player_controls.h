@@ -55,6 +55,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QToolButton *addButton(const QString &name, MediaIcon icon, const QString &text);
@@ -63,6 +64,7 @@ private:
     QComboBox *addSpeedChoice();
     void buildLayout();
     void pinSizes();
+    void pinFonts();
     void addSentenceSteps();
     void addPauseChoice();
     QList<QWidget *> sentenceControls() const;
@@ -78,6 +80,7 @@ private:
     QToolButton *m_nextSentence = nullptr;
     QToolButton *m_pauseAfterEach = nullptr;
     bool m_sentenceControls = false;
+    bool m_fontsPinned = false;
     QComboBox *m_speed = nullptr;
     QSlider *m_volume = nullptr;
     QSlider *m_position = nullptr;

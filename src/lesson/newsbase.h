@@ -59,6 +59,10 @@ public:
     int heardCount() const { return HeardCount; }
     bool programEnded() const { return m_ended; }
 
+signals:
+    // A story was picked in the menu: the student may open it next.
+    void storyPicked();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

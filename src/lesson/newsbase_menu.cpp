@@ -60,11 +60,13 @@ void NewsBase::fillMenuByPresence()
 void NewsBase::Cuento_Click()
 {
     ui->StoryChosen->setEnabled(true);
+    emit storyPicked();
 }
 
 void NewsBase::SelectNews_DragDrop()
 {
     ui->StoryChosen->setEnabled(true);
+    emit storyPicked();
 }
 
 } // namespace vantrel
