@@ -3,7 +3,8 @@
 """What a student hears when clicking "Click to Listen", measured from outside.
 
 The real program runs in a real X server (Xvfb) on a library of tone stories
-and plays to a private PulseAudio server whose null sink is recorded with
+and plays to a private sound server (scripts/sound-server.sh: PulseAudio, or
+PipeWire when VANTREL_SOUND_SERVER=pipewire) whose null sink is recorded with
 parec. Clicks are sent through XTest; the click times, the recording and the
 moment "Click to Listen" looks enabled again on screen share one clock
 (time.monotonic). The same hearings are then played by a bare GStreamer
@@ -19,6 +20,7 @@ Usage: listening_bench.py VANTREL BARE_PLAYBIN UI_FILE TONE_MP3 [--stories N] [-
 import argparse
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -87,18 +89,39 @@ class Recorder:
         return runs
 
 
+SOUND_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "sound-server.sh")
+
+
+class SoundServer:
+    """The private sound server of scripts/sound-server.sh, PulseAudio or
+    PipeWire as VANTREL_SOUND_SERVER says, with its null sink "bench"."""
+
+    def __init__(self, runtime):
+        self.runtime = runtime
+        self.proc = subprocess.Popen(["bash", SOUND_SERVER, "run", runtime], stdout=subprocess.PIPE, text=True)
+        self.address = self.proc.stdout.readline().strip()
+        if not self.address:
+            self.proc.wait()
+            raise SystemExit("the private sound server does not answer")
+
+    def open(self, socket):
+        """Lets clients in at socket too, from now on."""
+        subprocess.run(["bash", SOUND_SERVER, "open", self.runtime, socket], check=True, capture_output=True)
+
+    def terminate(self):
+        self.proc.terminate()
+
+    def kill(self):
+        """Kills the server at once, as in a crash."""
+        self.proc.send_signal(signal.SIGUSR1)
+
+    def wait(self):
+        return self.proc.wait()
+
+
 def start_sound_server(runtime):
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime)
-    server = subprocess.Popen(
-        ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-         "--log-level=error", "-L", "module-null-sink sink_name=bench",
-         "-L", "module-native-protocol-unix auth-anonymous=1 socket=%s/native" % runtime], env=env)
-    address = "unix:%s/native" % runtime
-    for _ in range(100):
-        if subprocess.run(["pactl", "--server=" + address, "info"], capture_output=True).returncode == 0:
-            return server, address
-        time.sleep(0.1)
-    raise SystemExit("the private PulseAudio server does not answer")
+    server = SoundServer(runtime)
+    return server, server.address
 
 
 def control_rects(ui_file):

@@ -3,13 +3,14 @@
 """Does sound come back with the sound server? Measured from outside.
 
 The real program in a real X server (Xvfb) plays a tone story to a private
-PulseAudio server whose null sink is recorded with parec, as in
-listening_bench.py. The story is heard three times: the server is killed one
-second into the first hearing, the second is heard with no server at all,
-the server is then started again at the same socket and the third hearing
-and the full player's Play are recorded. Meanwhile _NET_WM_PING messages go
-to the window one after another; Qt answers each from its GUI thread, so the
-slowest round trip bounds the longest time the window did not answer.
+sound server, PulseAudio or PipeWire, whose null sink is recorded with parec,
+as in listening_bench.py. The story is heard three times: the server is
+killed one second into the first hearing, the second is heard with no server
+at all, the server is then started again at the same socket and the third
+hearing and the full player's Play are recorded. Meanwhile _NET_WM_PING
+messages go to the window one after another; Qt answers each from its GUI
+thread, so the slowest round trip bounds the longest time the window did not
+answer.
 
 Pass: the third hearing and the full player heard whole (at least 2.95 s of
 the 3 s tone), and no round trip over 100 ms.
@@ -139,7 +140,7 @@ def heard_seconds(recorder, since, until):
 
 
 class Server:
-    """The private PulseAudio, killed and started again at the same socket.
+    """The private sound server, killed and started again at the same socket.
 
     The recording connects through a socket of its own, and the program's
     socket opens only once the recording has settled: a playback stream made
@@ -156,9 +157,7 @@ class Server:
         self.proc, recording = start_sound_server(os.path.join(self.runtime, "rec"))
         self.recorder = Recording(recording)
         time.sleep(Recording.SETTLE)
-        subprocess.run(["pactl", "--server=" + recording, "load-module",
-                        "module-native-protocol-unix", "auth-anonymous=1",
-                        "socket=%s/native" % self.runtime], check=True, capture_output=True)
+        self.proc.open("%s/native" % self.runtime)
         self.started = time.monotonic()
 
     def kill(self):

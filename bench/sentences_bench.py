@@ -4,8 +4,9 @@
 
 A story of five sentences, each a 1 s tone of its own pitch, back to back,
 is built by vantrel-make with the tones' times as the teacher's labels. The
-real program runs in a real X window (Xvfb) and plays to a private
-PulseAudio server, recorded with parec (bench/listening_bench.py's tools).
+real program runs in a real X window (Xvfb) and plays to a private sound
+server, PulseAudio or PipeWire, recorded with parec (bench/listening_bench.py's
+tools).
 After the three hearings and a full score, XTest clicks plain Play and the
 sentence buttons, F6 turns the pause after each sentence on, and Play goes
 through the story sentence by sentence. Per step: click to the first sound,

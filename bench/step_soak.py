@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A long random run of sentence steps on the real engine, heard at a private
-PulseAudio server (bench/step_soak.cpp drives the engine; the recording is
-made with parec, as in listening_bench.py). The story is sentences_bench.py's
-five tones, so each step's pitch says which sentence was heard.
+sound server, PulseAudio or PipeWire (bench/step_soak.cpp drives the engine;
+the recording is made with parec, as in listening_bench.py). The story is
+sentences_bench.py's five tones, so each step's pitch says which sentence was
+heard.
 
 Per step: how long after it was asked for its sound started, how long the
 sound ran, and whether it was the sentence asked for. A step is good when its
