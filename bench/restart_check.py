@@ -103,6 +103,10 @@ class Pinger:
         trips = [t for sent, t in self.trips if since <= sent <= until]
         return max(trips) * 1000 if trips else float("nan"), len(trips)
 
+    def slower(self, than_ms, since, until):
+        """The round trips over than_ms, as (sent, ms)."""
+        return [(sent, t * 1000) for sent, t in self.trips if since <= sent <= until and t * 1000 > than_ms]
+
     def stop(self):
         self.running = False
         self.thread.join()
@@ -235,6 +239,14 @@ def run(args, folder, runtime):
         figures["heard full player"] = heard_seconds(server.recorder, played,
                                                      played + TONE_SECONDS + 1.0)
         figures["slowest answer"], figures["answers"] = pinger.slowest(watched, time.monotonic())
+        # When the window was slow, beside what the server and the clicks did:
+        # a slow answer just after the server's return is the program's doing.
+        figures["slow answers"] = [(round(sent - first["clicked"], 2), round(ms, 1)) for sent, ms
+                                   in pinger.slower(SLOWEST_ANSWER_MS, watched, time.monotonic())]
+        figures["moments"] = [(name, round(at - first["clicked"], 2)) for name, at in
+                              (("server killed", server.killed), ("server back", server.started),
+                               ("next hearing clicked", third["clicked"]),
+                               ("Play clicked", played))]
         pinger.stop()
     finally:
         program.terminate()
@@ -257,6 +269,10 @@ def report(figures, wait):
     print("full player's Play: %.3f s of %.1f s heard" % (figures["heard full player"], TONE_SECONDS))
     print("window: slowest of %d ping round trips %.1f ms (a 200 ms stop showed as %.1f ms)"
           % (figures["answers"], figures["slowest answer"], figures["calibration"]))
+    if figures["slow answers"]:
+        print("  over %.0f ms (s from the first click, ms): %s; %s"
+              % (SLOWEST_ANSWER_MS, figures["slow answers"],
+                 ", ".join("%s at %.2f s" % moment for moment in figures["moments"])))
     print("vantrel said:", figures["stderr"] or "(nothing)")
     goals = [figures["heard 3"] >= WHOLE_SECONDS, figures["heard full player"] >= WHOLE_SECONDS,
              figures["slowest answer"] <= SLOWEST_ANSWER_MS, figures["calibration"] >= 190]
