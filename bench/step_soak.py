@@ -46,13 +46,14 @@ def main():
                 stuck += 1
         soak.wait()
         time.sleep(0.5)
-        report(steps, stuck, recorder, said)
+        good = report(steps, stuck, recorder, said)
     finally:
         recorder.stop()
         server.terminate()
         server.wait()
         shutil.rmtree(runtime, ignore_errors=True)
         shutil.rmtree(folder, ignore_errors=True)
+    return 0 if good else 1
 
 
 def report(steps, stuck, recorder, said):
