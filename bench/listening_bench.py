@@ -62,14 +62,49 @@ class Recorder:
             self.samples += chunk
             self.chunks.append((now, now - (len(self.samples) // 2) / RATE))
 
+    # Chunks that came before this monotonic time do not map time.
+    settled = 0.0
+
     def offset(self, around):
         # The chunk that arrived soonest after its last sample was made gives
-        # the truest mapping.
-        return min(start for arrival, start in self.chunks if abs(arrival - around) < 5)
+        # the truest mapping, but not one from the other side of lost time.
+        low, high = around - 5, around + 5
+        for at, _ in self.lost_steps():
+            if at < around:
+                low = max(low, at)
+            else:
+                high = min(high, at)
+        near = [start for arrival, start in self.chunks
+                if abs(arrival - around) < 5 and low < arrival <= high and arrival > self.settled]
+        return min(near) if near else min(start for arrival, start in self.chunks
+                                          if abs(arrival - around) < 5 and arrival > self.settled)
 
     def stop(self):
         self.proc.terminate()
         self.proc.wait()
+
+    def lost_steps(self, least=0.02, settle=2.0):
+        """Where the recording lost sound server time, as (monotonic time,
+        seconds lost). A server whose graph stalls (PipeWire's null sink on a
+        busy machine) gives fewer samples than time went by: the mapping of
+        sample 0 steps later for good there, so a mapping from before the
+        step puts the sound after it that much early. Found as a chunk whose
+        mapping is earlier than every later chunk's by least or more; the
+        first seconds of a fresh monitor come in bursts, and the last may all
+        come late, so neither counts."""
+        chunks = self.chunks[:]
+        if getattr(self, "_steps", (None, None))[0] == len(chunks):
+            return self._steps[1]
+        steps = []
+        if chunks:
+            usable = [c for c in chunks if c[0] >= max(self.settled, chunks[0][0] + settle)]
+            later = float("inf")
+            for arrival, start in reversed(usable):
+                if later != float("inf") and later - start >= least and usable[-1][0] - arrival >= 3:
+                    steps.append((arrival, later - start))
+                later = min(later, start)
+        self._steps = (len(chunks), sorted(steps))
+        return self._steps[1]
 
     def runs(self, since, until):
         """Stretches of sound between two monotonic times, as (start, end)."""
@@ -303,6 +338,17 @@ def median(values):
     return statistics.median(values) if values else float("nan")
 
 
+def lost_note(recorder):
+    """A line on the time the recording lost, if it lost any."""
+    steps = recorder.lost_steps()
+    if not steps:
+        return None
+    began = recorder.chunks[0][0]
+    return ("the recording lost sound server time (each hearing is mapped from its own side, but one "
+            "that spans a loss is off by as much): "
+            + ", ".join("%.0f ms at %.1f s" % (lost * 1000, at - began) for at, lost in steps))
+
+
 def report(name, hearings):
     first = [h["latency"] for h in hearings if h["first"]]
     later = [h["latency"] for h in hearings if not h["first"]]
@@ -363,6 +409,8 @@ def main():
           % ("busy (both cores loaded)" if args.busy else "quiet", args.tone_seconds, args.stories, args.pause))
     v_first, v_later, v_heard, skews = report("Vantrel", ours)
     b_first, b_later, _, _ = report("bare playbin", reference)
+    if lost_note(recorder):
+        print(lost_note(recorder))
     print("ratio to the bare playbin, click to sound: first %.2f, later %.2f"
           % (v_first / b_first, v_later / b_later))
     goals = [v_heard >= 98, v_first <= 100, v_later <= 100, v_first <= 1.2 * b_first,

@@ -36,8 +36,8 @@ import time
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event as xevent
 
-from listening_bench import (Recorder, Screen, centre, control_rects, on_screen, settled_look,
-                             start_sound_server, write_library)
+from listening_bench import (Recorder, Screen, centre, control_rects, lost_note, on_screen,
+                             settled_look, start_sound_server, write_library)
 
 TONE_SECONDS = 3.0
 WHOLE_SECONDS = 2.95
@@ -54,11 +54,8 @@ class Recording(Recorder):
 
     def __init__(self, server):
         self.began = time.monotonic()
+        self.settled = self.began + self.SETTLE
         super().__init__(server)
-
-    def offset(self, around):
-        return min(start for arrival, start in self.chunks
-                   if abs(arrival - around) < 5 and arrival > self.began + self.SETTLE)
 
 
 class Pinger:
@@ -154,6 +151,7 @@ class Server:
     def __init__(self, runtime):
         self.runtime = runtime
         self.address = "unix:%s/native" % runtime
+        self.notes = []  # what each life's recording lost
         self.start()
 
     def start(self):
@@ -169,11 +167,13 @@ class Server:
         self.proc.kill()
         self.proc.wait()
         self.recorder.stop()
+        self.notes.append(lost_note(self.recorder))
 
     def stop(self):
         self.recorder.stop()
         self.proc.terminate()
         self.proc.wait()
+        self.notes.append(lost_note(self.recorder))
 
 
 def open_story(screen, rects):
@@ -252,6 +252,8 @@ def run(args, folder, runtime):
         program.terminate()
         program.wait()
         server.stop()
+        figures["lost"] = ["%s: %s" % (life, note) for life, note in
+                           zip(("the server's first life", "after its return"), server.notes) if note]
         figures["stderr"] = program.stderr.read().strip()
     return figures
 
@@ -273,6 +275,8 @@ def report(figures, wait):
         print("  over %.0f ms (s from the first click, ms): %s; %s"
               % (SLOWEST_ANSWER_MS, figures["slow answers"],
                  ", ".join("%s at %.2f s" % moment for moment in figures["moments"])))
+    for note in figures["lost"]:
+        print(note)
     print("vantrel said:", figures["stderr"] or "(nothing)")
     goals = [figures["heard 3"] >= WHOLE_SECONDS, figures["heard full player"] >= WHOLE_SECONDS,
              figures["slowest answer"] <= SLOWEST_ANSWER_MS, figures["calibration"] >= 190]

@@ -226,6 +226,8 @@ def report(clicks, recorder, changes):
         print("marking, change on screen minus the sentence's first sound: median %.1f ms, latest %.1f ms"
               % (statistics.median(marks), max(marks)))
         ok &= max(marks) <= 100
+    if lb.lost_note(recorder):
+        print(lb.lost_note(recorder))
     print("goals met" if ok else "GOALS NOT MET")
     return ok
 

@@ -81,6 +81,8 @@ def report(steps, stuck, recorder, said):
     print("streams opened again after a stall: %d; steps given up as stuck: %d" % (len(restarts), stuck))
     for line in restarts:
         print("  " + line)
+    if lb.lost_note(recorder):
+        print(lb.lost_note(recorder))
     print("all steps good" if good == len(steps) else "NOT ALL STEPS GOOD")
     return good == len(steps)
 
