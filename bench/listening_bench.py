@@ -89,9 +89,10 @@ class Recorder:
         busy machine) gives fewer samples than time went by: the mapping of
         sample 0 steps later for good there, so a mapping from before the
         step puts the sound after it that much early. Found as a chunk whose
-        mapping is earlier than every later chunk's by least or more; the
-        first seconds of a fresh monitor come in bursts, and the last may all
-        come late, so neither counts."""
+        mapping is earlier than every later chunk's by least or more, and
+        placed at the longest wait for a chunk after it; the first seconds of
+        a fresh monitor come in bursts, and the last may all come late, so
+        neither counts."""
         chunks = self.chunks[:]
         if getattr(self, "_steps", (None, None))[0] == len(chunks):
             return self._steps[1]
@@ -99,9 +100,14 @@ class Recorder:
         if chunks:
             usable = [c for c in chunks if c[0] >= max(self.settled, chunks[0][0] + settle)]
             later = float("inf")
-            for arrival, start in reversed(usable):
+            for i in range(len(usable) - 1, -1, -1):
+                arrival, start = usable[i]
                 if later != float("inf") and later - start >= least and usable[-1][0] - arrival >= 3:
-                    steps.append((arrival, later - start))
+                    # The time went between this chunk and the first that
+                    # came at once after it, where the chunks stopped coming.
+                    j = next(k for k in range(i + 1, len(usable)) if usable[k][1] - later < least / 4)
+                    gap = max(range(i, j), key=lambda k: usable[k + 1][0] - usable[k][0])
+                    steps.append((usable[gap][0], later - start))
                 later = min(later, start)
         self._steps = (len(chunks), sorted(steps))
         return self._steps[1]
@@ -336,6 +342,11 @@ def measure(hearings, recorder, tone_seconds):
 def median(values):
     values = [v for v in values if v is not None]
     return statistics.median(values) if values else float("nan")
+
+
+def lost_within(recorder, since, until):
+    """The sound server time the recording lost between two monotonic times."""
+    return sum(lost for at, lost in recorder.lost_steps() if since <= at <= until)
 
 
 def lost_note(recorder):

@@ -197,16 +197,23 @@ def report(clicks, recorder, changes):
             continue
         if name == "Play":
             each.append(dict(want=current, heard=heard, latency=(start - sent) * 1000,
-                             length=(stop - start) * 1000, mark=min(later, default=None)))
+                             length=(stop - start) * 1000, mark=min(later, default=None),
+                             lost=lb.lost_within(recorder, sent - 0.5, until)))
             current += 1
             continue
         want = walk_order[step_no]
         step_no += 1
         stepped.append(dict(name=name, want=want, heard=heard, latency=(start - sent) * 1000,
-                            overrun=(stop - start - LENGTH) * 1000, mark=min(later, default=None)))
+                            overrun=(stop - start - LENGTH) * 1000, mark=min(later, default=None),
+                            lost=lb.lost_within(recorder, sent - 0.5, until)))
     plain_median = statistics.median(plain) if plain else float("nan")
     print("plain Play, click to sound: median %.1f ms of %d" % (plain_median, len(plain)))
     ok = silent == 0
+
+    def not_met(step):
+        return "  <-- NOT MET" + (" (the recording lost %.0f ms about then)" % (step["lost"] * 1000)
+                                  if step["lost"] else "")
+
     for s in stepped:
         good = s["heard"] == s["want"] and s["latency"] <= plain_median + 100 and abs(s["overrun"]) <= 150
         ok &= good
@@ -214,13 +221,13 @@ def report(clicks, recorder, changes):
               "past its end; marking %s%s" % (s["name"], s["want"] + 1, s["heard"] + 1, s["latency"],
                                             s["latency"] - plain_median, s["overrun"],
                                             "at %+.1f ms" % (s["mark"] * 1000) if s["mark"] is not None else "-",
-                                            "" if good else "  <-- NOT MET"))
+                                            "" if good else not_met(s)))
     for e in each:
         good = e["heard"] == e["want"] and abs(e["length"] - LENGTH * 1000) <= 150
         ok &= good
         print("  pause after each: Play %d: sentence %d heard for %.1f ms (of %.0f); marking %s%s"
               % (e["want"] + 1, e["heard"] + 1, e["length"], LENGTH * 1000,
-                 "at %+.1f ms" % (e["mark"] * 1000) if e["mark"] is not None else "-", "" if good else "  <-- NOT MET"))
+                 "at %+.1f ms" % (e["mark"] * 1000) if e["mark"] is not None else "-", "" if good else not_met(e)))
     marks = [m["mark"] * 1000 for m in stepped + each if m["mark"] is not None]
     if marks:
         print("marking, change on screen minus the sentence's first sound: median %.1f ms, latest %.1f ms"

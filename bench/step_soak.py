@@ -71,8 +71,10 @@ def report(steps, stuck, recorder, said):
         if heard == index and latency <= 150 and abs(length - 1000) <= 100:
             good += 1
         else:
-            bad.append("step %d (sentence %d): heard sentence %d, %.0f ms after it was asked for, for %.0f ms"
-                       % (i, index + 1, heard + 1, latency, length))
+            lost = lb.lost_within(recorder, asked - 0.5, until)
+            bad.append("step %d (sentence %d): heard sentence %d, %.0f ms after it was asked for, for %.0f ms%s"
+                       % (i, index + 1, heard + 1, latency, length,
+                          "; the recording lost %.0f ms about then" % (lost * 1000) if lost else ""))
     print("%d steps: %d good (right sentence, on time, whole); asked for to sound: median %.1f ms, "
           "latest %.1f ms" % (len(steps), good, statistics.median(latencies), max(latencies)))
     for line in bad:
