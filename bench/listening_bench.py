@@ -3,7 +3,8 @@
 """What a student hears when clicking "Click to Listen", measured from outside.
 
 The real program runs in a real X server (Xvfb) on a library of tone stories
-and plays to a private PulseAudio server whose null sink is recorded with
+and plays to a private sound server (scripts/sound-server.sh: PulseAudio, or
+PipeWire when VANTREL_SOUND_SERVER=pipewire) whose null sink is recorded with
 parec. Clicks are sent through XTest; the click times, the recording and the
 moment "Click to Listen" looks enabled again on screen share one clock
 (time.monotonic). The same hearings are then played by a bare GStreamer
@@ -19,6 +20,7 @@ Usage: listening_bench.py VANTREL BARE_PLAYBIN UI_FILE TONE_MP3 [--stories N] [-
 import argparse
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -60,14 +62,55 @@ class Recorder:
             self.samples += chunk
             self.chunks.append((now, now - (len(self.samples) // 2) / RATE))
 
+    # Chunks that came before this monotonic time do not map time.
+    settled = 0.0
+
     def offset(self, around):
         # The chunk that arrived soonest after its last sample was made gives
-        # the truest mapping.
-        return min(start for arrival, start in self.chunks if abs(arrival - around) < 5)
+        # the truest mapping, but not one from the other side of lost time.
+        low, high = around - 5, around + 5
+        for at, _ in self.lost_steps():
+            if at < around:
+                low = max(low, at)
+            else:
+                high = min(high, at)
+        near = [start for arrival, start in self.chunks
+                if abs(arrival - around) < 5 and low < arrival <= high and arrival > self.settled]
+        return min(near) if near else min(start for arrival, start in self.chunks
+                                          if abs(arrival - around) < 5 and arrival > self.settled)
 
     def stop(self):
         self.proc.terminate()
         self.proc.wait()
+
+    def lost_steps(self, least=0.02, settle=2.0):
+        """Where the recording lost sound server time, as (monotonic time,
+        seconds lost). A server whose graph stalls (PipeWire's null sink on a
+        busy machine) gives fewer samples than time went by: the mapping of
+        sample 0 steps later for good there, so a mapping from before the
+        step puts the sound after it that much early. Found as a chunk whose
+        mapping is earlier than every later chunk's by least or more, and
+        placed at the longest wait for a chunk after it; the first seconds of
+        a fresh monitor come in bursts, and the last may all come late, so
+        neither counts."""
+        chunks = self.chunks[:]
+        if getattr(self, "_steps", (None, None))[0] == len(chunks):
+            return self._steps[1]
+        steps = []
+        if chunks:
+            usable = [c for c in chunks if c[0] >= max(self.settled, chunks[0][0] + settle)]
+            later = float("inf")
+            for i in range(len(usable) - 1, -1, -1):
+                arrival, start = usable[i]
+                if later != float("inf") and later - start >= least and usable[-1][0] - arrival >= 3:
+                    # The time went between this chunk and the first that
+                    # came at once after it, where the chunks stopped coming.
+                    j = next(k for k in range(i + 1, len(usable)) if usable[k][1] - later < least / 4)
+                    gap = max(range(i, j), key=lambda k: usable[k + 1][0] - usable[k][0])
+                    steps.append((usable[gap][0], later - start))
+                later = min(later, start)
+        self._steps = (len(chunks), sorted(steps))
+        return self._steps[1]
 
     def runs(self, since, until):
         """Stretches of sound between two monotonic times, as (start, end)."""
@@ -87,18 +130,39 @@ class Recorder:
         return runs
 
 
+SOUND_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "sound-server.sh")
+
+
+class SoundServer:
+    """The private sound server of scripts/sound-server.sh, PulseAudio or
+    PipeWire as VANTREL_SOUND_SERVER says, with its null sink "bench"."""
+
+    def __init__(self, runtime):
+        self.runtime = runtime
+        self.proc = subprocess.Popen(["bash", SOUND_SERVER, "run", runtime], stdout=subprocess.PIPE, text=True)
+        self.address = self.proc.stdout.readline().strip()
+        if not self.address:
+            self.proc.wait()
+            raise SystemExit("the private sound server does not answer")
+
+    def open(self, socket):
+        """Lets clients in at socket too, from now on."""
+        subprocess.run(["bash", SOUND_SERVER, "open", self.runtime, socket], check=True, capture_output=True)
+
+    def terminate(self):
+        self.proc.terminate()
+
+    def kill(self):
+        """Kills the server at once, as in a crash."""
+        self.proc.send_signal(signal.SIGUSR1)
+
+    def wait(self):
+        return self.proc.wait()
+
+
 def start_sound_server(runtime):
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime)
-    server = subprocess.Popen(
-        ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-         "--log-level=error", "-L", "module-null-sink sink_name=bench",
-         "-L", "module-native-protocol-unix auth-anonymous=1 socket=%s/native" % runtime], env=env)
-    address = "unix:%s/native" % runtime
-    for _ in range(100):
-        if subprocess.run(["pactl", "--server=" + address, "info"], capture_output=True).returncode == 0:
-            return server, address
-        time.sleep(0.1)
-    raise SystemExit("the private PulseAudio server does not answer")
+    server = SoundServer(runtime)
+    return server, server.address
 
 
 def control_rects(ui_file):
@@ -280,6 +344,22 @@ def median(values):
     return statistics.median(values) if values else float("nan")
 
 
+def lost_within(recorder, since, until):
+    """The sound server time the recording lost between two monotonic times."""
+    return sum(lost for at, lost in recorder.lost_steps() if since <= at <= until)
+
+
+def lost_note(recorder):
+    """A line on the time the recording lost, if it lost any."""
+    steps = recorder.lost_steps()
+    if not steps:
+        return None
+    began = recorder.chunks[0][0]
+    return ("the recording lost sound server time (each hearing is mapped from its own side, but one "
+            "that spans a loss is off by as much): "
+            + ", ".join("%.0f ms at %.1f s" % (lost * 1000, at - began) for at, lost in steps))
+
+
 def report(name, hearings):
     first = [h["latency"] for h in hearings if h["first"]]
     later = [h["latency"] for h in hearings if not h["first"]]
@@ -340,6 +420,8 @@ def main():
           % ("busy (both cores loaded)" if args.busy else "quiet", args.tone_seconds, args.stories, args.pause))
     v_first, v_later, v_heard, skews = report("Vantrel", ours)
     b_first, b_later, _, _ = report("bare playbin", reference)
+    if lost_note(recorder):
+        print(lost_note(recorder))
     print("ratio to the bare playbin, click to sound: first %.2f, later %.2f"
           % (v_first / b_first, v_later / b_later))
     goals = [v_heard >= 98, v_first <= 100, v_later <= 100, v_first <= 1.2 * b_first,

@@ -4,8 +4,9 @@
 
 A story of five sentences, each a 1 s tone of its own pitch, back to back,
 is built by vantrel-make with the tones' times as the teacher's labels. The
-real program runs in a real X window (Xvfb) and plays to a private
-PulseAudio server, recorded with parec (bench/listening_bench.py's tools).
+real program runs in a real X window (Xvfb) and plays to a private sound
+server, PulseAudio or PipeWire, recorded with parec (bench/listening_bench.py's
+tools).
 After the three hearings and a full score, XTest clicks plain Play and the
 sentence buttons, F6 turns the pause after each sentence on, and Play goes
 through the story sentence by sentence. Per step: click to the first sound,
@@ -148,13 +149,14 @@ def main():
         time.sleep(1.5)
         clicks = list(lesson(args, lb.Screen(), lb.control_rects(args.ui_file), library, steps, recorder))
         time.sleep(0.5)
-        report(clicks, recorder, getattr(lesson, "changes", []))
+        met = report(clicks, recorder, getattr(lesson, "changes", []))
     finally:
         recorder.stop()
         server.terminate()
         server.wait()
         shutil.rmtree(runtime, ignore_errors=True)
         shutil.rmtree(folder, ignore_errors=True)
+    return 0 if met else 1
 
 
 def report(clicks, recorder, changes):
@@ -164,6 +166,7 @@ def report(clicks, recorder, changes):
     walk_order = [1, 2, 2, 1, 0, 0, 1, 2, 3, 4, 4]  # the sentence each step of the walk must play
     pause_each = False
     current = 0
+    silent = 0
     for i, (name, sent) in enumerate(clicks):
         # Mapped to the recording's clock, the next click's first sound can
         # seem to come a few ms before that click: it is not this one's.
@@ -171,32 +174,46 @@ def report(clicks, recorder, changes):
         runs = recorder.runs(sent, until)
         if os.environ.get("BENCH_DEBUG"):
             print(name, ["%.3f-%.3f" % (a - sent, b - sent) for a, b in runs])
-        if name == "Stop" and stepped:
+        if name == "Stop" and step_no:
             pause_each = True
         if name in ("Stop", "Pause"):
             continue
         if not runs:
-            print("  %s: no sound" % name)
+            # A silent step fails, and the steps after it are still matched
+            # with the sentences they must play.
+            print("  %s: no sound  <-- NOT MET" % name)
+            silent += 1
+            if name != "Play":
+                step_no += 1
+            elif pause_each or step_no:
+                current += 1
             continue
         start, stop = runs[0][0], runs[-1][1]
         heard = which(pitch(recorder, start + 0.02, min(start + 0.2, stop)))
         later = [c - start for c in changes if c > start - 1.0 and c < stop]
-        if name == "Play" and not pause_each and not stepped:
+        if name == "Play" and not pause_each and not step_no:
             # The story's sound starts after its lead-in, as the MP3 plays it.
             plain.append((start - sent - LEAD - ENCODER_DELAY) * 1000)
             continue
         if name == "Play":
             each.append(dict(want=current, heard=heard, latency=(start - sent) * 1000,
-                             length=(stop - start) * 1000, mark=min(later, default=None)))
+                             length=(stop - start) * 1000, mark=min(later, default=None),
+                             lost=lb.lost_within(recorder, sent - 0.5, until)))
             current += 1
             continue
         want = walk_order[step_no]
         step_no += 1
         stepped.append(dict(name=name, want=want, heard=heard, latency=(start - sent) * 1000,
-                            overrun=(stop - start - LENGTH) * 1000, mark=min(later, default=None)))
+                            overrun=(stop - start - LENGTH) * 1000, mark=min(later, default=None),
+                            lost=lb.lost_within(recorder, sent - 0.5, until)))
     plain_median = statistics.median(plain) if plain else float("nan")
     print("plain Play, click to sound: median %.1f ms of %d" % (plain_median, len(plain)))
-    ok = True
+    ok = silent == 0
+
+    def not_met(step):
+        return "  <-- NOT MET" + (" (the recording lost %.0f ms about then)" % (step["lost"] * 1000)
+                                  if step["lost"] else "")
+
     for s in stepped:
         good = s["heard"] == s["want"] and s["latency"] <= plain_median + 100 and abs(s["overrun"]) <= 150
         ok &= good
@@ -204,19 +221,22 @@ def report(clicks, recorder, changes):
               "past its end; marking %s%s" % (s["name"], s["want"] + 1, s["heard"] + 1, s["latency"],
                                             s["latency"] - plain_median, s["overrun"],
                                             "at %+.1f ms" % (s["mark"] * 1000) if s["mark"] is not None else "-",
-                                            "" if good else "  <-- NOT MET"))
+                                            "" if good else not_met(s)))
     for e in each:
         good = e["heard"] == e["want"] and abs(e["length"] - LENGTH * 1000) <= 150
         ok &= good
         print("  pause after each: Play %d: sentence %d heard for %.1f ms (of %.0f); marking %s%s"
               % (e["want"] + 1, e["heard"] + 1, e["length"], LENGTH * 1000,
-                 "at %+.1f ms" % (e["mark"] * 1000) if e["mark"] is not None else "-", "" if good else "  <-- NOT MET"))
+                 "at %+.1f ms" % (e["mark"] * 1000) if e["mark"] is not None else "-", "" if good else not_met(e)))
     marks = [m["mark"] * 1000 for m in stepped + each if m["mark"] is not None]
     if marks:
         print("marking, change on screen minus the sentence's first sound: median %.1f ms, latest %.1f ms"
               % (statistics.median(marks), max(marks)))
         ok &= max(marks) <= 100
+    if lb.lost_note(recorder):
+        print(lb.lost_note(recorder))
     print("goals met" if ok else "GOALS NOT MET")
+    return ok
 
 
 if __name__ == "__main__":

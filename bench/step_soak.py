@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A long random run of sentence steps on the real engine, heard at a private
-PulseAudio server (bench/step_soak.cpp drives the engine; the recording is
-made with parec, as in listening_bench.py). The story is sentences_bench.py's
-five tones, so each step's pitch says which sentence was heard.
+sound server, PulseAudio or PipeWire (bench/step_soak.cpp drives the engine;
+the recording is made with parec, as in listening_bench.py). The story is
+sentences_bench.py's five tones, so each step's pitch says which sentence was
+heard.
 
 Per step: how long after it was asked for its sound started, how long the
 sound ran, and whether it was the sentence asked for. A step is good when its
@@ -45,13 +46,14 @@ def main():
                 stuck += 1
         soak.wait()
         time.sleep(0.5)
-        report(steps, stuck, recorder, said)
+        good = report(steps, stuck, recorder, said)
     finally:
         recorder.stop()
         server.terminate()
         server.wait()
         shutil.rmtree(runtime, ignore_errors=True)
         shutil.rmtree(folder, ignore_errors=True)
+    return 0 if good else 1
 
 
 def report(steps, stuck, recorder, said):
@@ -69,8 +71,10 @@ def report(steps, stuck, recorder, said):
         if heard == index and latency <= 150 and abs(length - 1000) <= 100:
             good += 1
         else:
-            bad.append("step %d (sentence %d): heard sentence %d, %.0f ms after it was asked for, for %.0f ms"
-                       % (i, index + 1, heard + 1, latency, length))
+            lost = lb.lost_within(recorder, asked - 0.5, until)
+            bad.append("step %d (sentence %d): heard sentence %d, %.0f ms after it was asked for, for %.0f ms%s"
+                       % (i, index + 1, heard + 1, latency, length,
+                          "; the recording lost %.0f ms about then" % (lost * 1000) if lost else ""))
     print("%d steps: %d good (right sentence, on time, whole); asked for to sound: median %.1f ms, "
           "latest %.1f ms" % (len(steps), good, statistics.median(latencies), max(latencies)))
     for line in bad:
@@ -79,6 +83,8 @@ def report(steps, stuck, recorder, said):
     print("streams opened again after a stall: %d; steps given up as stuck: %d" % (len(restarts), stuck))
     for line in restarts:
         print("  " + line)
+    if lb.lost_note(recorder):
+        print(lb.lost_note(recorder))
     print("all steps good" if good == len(steps) else "NOT ALL STEPS GOOD")
     return good == len(steps)
 
