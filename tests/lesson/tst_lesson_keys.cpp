@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How the student's keys and clicks reach the lesson: Enter and Esc on each
-// control and on the window, the help and exit buttons, the closing box.
+// How the student's keys, clicks and assistive technology reach the lesson:
+// choosing an option each way, Enter and Esc on each control and on the
+// window, the help and exit buttons, the closing box.
 #include "lesson_window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 
 using namespace vantrel;
@@ -70,6 +72,48 @@ private slots:
         } else if (outcome == "nothing") {
             QCOMPARE(w.window->heardCount(), heard);
         }
+    }
+
+    void everyWayOfChoosingCounts_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"mouse", "Space", "Toggle action", "Press action"})
+            QTest::newRow(way) << QString(way);
+    }
+
+    // A story and the answers chosen by mouse, by keyboard or through the
+    // accessible action that voice control and switch access use: the open
+    // button comes on, the story chosen opens, and the answers are scored.
+    void everyWayOfChoosingCounts()
+    {
+        QFETCH(QString, way);
+        Lesson w;
+        auto choose = [&](const char *name) {
+            OptionButton *option = w.option(name);
+            if (way == "mouse") {
+                QTest::mouseClick(option, Qt::LeftButton);
+            } else if (way == "Space") {
+                option->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(option, Qt::Key_Space);
+            } else {
+                QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(option)->actionInterface();
+                actions->doAction(way == "Toggle action" ? QAccessibleActionInterface::toggleAction()
+                                                        : QAccessibleActionInterface::pressAction());
+            }
+            QTRY_VERIFY2(option->isChecked(), name);
+        };
+        choose("CuentoSiete");
+        QVERIFY(w.button("StoryChosen")->isEnabled());
+        choose("CuentoUno");
+        QVERIFY(!w.option("CuentoSiete")->isChecked());
+        w.button("StoryChosen")->click();
+        QCOMPARE(w.get<QLabel>("StoryTitle")->text(), QString("First story"));
+        for (int i = 0; i < 3; ++i)
+            w.hearOnce();
+        for (const char *answer : {"PregUnoB", "PregUnoA", "PregDosB", "PregTresC"})
+            choose(answer);
+        w.button("CheckWork")->click();
+        QCOMPARE(w.boxes.texts.value(0).section('\n', 0, 0), "You've answered all the questions correctly.");
     }
 
     void enterOnAStoryOptionOpensTheSelectedStory()
