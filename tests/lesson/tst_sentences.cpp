@@ -168,7 +168,7 @@ private slots:
     }
 
     // F7, F8 and F9 step wherever the focus is; F6 turns the pause after each
-    // sentence on and off. Before the questions they do nothing.
+    // sentence on and off. Before the questions and after the lesson they do nothing.
     void keysStepFromAnywhere()
     {
         TimedLesson lesson;
@@ -198,10 +198,13 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
         QVERIFY(lesson.control("pauseAfterEachButton")->isChecked());
         QVERIFY(lesson.control("repeatSentenceButton")->toolTip().endsWith("(F8)"));
-        // Esc still leaves the lesson.
+        // Esc still leaves the lesson, and in the menu the keys no longer reach the full player.
         lesson.button("CheckWork")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!lesson.get("SelectNews")->isHidden());
+        const QStringList left = lesson.calls("AudioPlayer");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(lesson.calls("AudioPlayer"), left);
     }
 
     // The same keys on the same story, with and without its timing file, take
