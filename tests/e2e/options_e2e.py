@@ -11,7 +11,7 @@ from lesson_e2e import (MENU, PROMPTS, ROLE_LABEL, ROLE_PUSH_BUTTON, ROLE_TEXT, 
                         Lesson, expect, has, options, seen)
 
 
-def act(lesson, acc, name):
+def act(acc, name):
     """Does the action NAME of ACC as an assistive technology does: by its index among the actions offered."""
     action = acc.queryAction()
     offered = [action.getName(i) for i in range(action.nActions)]
@@ -20,7 +20,7 @@ def act(lesson, acc, name):
 
 
 def choose(lesson, option):
-    act(lesson, option, "Toggle")
+    act(option, "Toggle")
     lesson.wait_for("%r selected" % option.name, lambda app: has(option, STATE_CHECKED))
 
 
@@ -33,10 +33,10 @@ def run(lesson):
     # Another story instead: the one chosen last opens.
     choose(lesson, offered[1])
     expect(not has(offered[0], STATE_CHECKED), "the first story is still selected")
-    act(lesson, ok, "Press")
+    act(ok, "Press")
     lesson.shown(ROLE_LABEL, story[1])
     for prompt in PROMPTS[1:]:
-        act(lesson, lesson.shown(ROLE_PUSH_BUTTON, "Click to Listen", True), "Press")
+        act(lesson.shown(ROLE_PUSH_BUTTON, "Click to Listen", True), "Press")
         lesson.shown(ROLE_LABEL, prompt)
     answers = lesson.wait_for("the three questions", lambda app: [options(seen(app), q[0])[1] for q in story[3]])
     # A wrong answer first, then the right one in its place.
@@ -44,7 +44,7 @@ def run(lesson):
     for question, (_, _, right) in enumerate(story[3]):
         choose(lesson, answers[question][right])
     expect(not has(answers[0][1], STATE_CHECKED), "the wrong answer is still selected")
-    act(lesson, lesson.shown(ROLE_PUSH_BUTTON, "Check Answers", True), "Press")
+    act(lesson.shown(ROLE_PUSH_BUTTON, "Check Answers", True), "Press")
     lesson.box("Checking Work", lambda text: text.startswith("You've answered all the questions correctly."), "Enter")
     lesson.shown(ROLE_TEXT, "Transcript")
 
