@@ -8,11 +8,12 @@ namespace vantrel {
 
 // An option button that carries a text tag beside its caption (the answer
 // options keep their answer key there) and that can be cleared even inside
-// an exclusive group.
+// an exclusive group. Chosen through an assistive technology's action, it
+// is clicked, as by mouse or by Space.
 class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
-    using QRadioButton::QRadioButton;
+    explicit OptionButton(QWidget *parent = nullptr);
 
     QString tag() const { return m_tag; }
     void setTag(const QString &tag) { m_tag = tag; }

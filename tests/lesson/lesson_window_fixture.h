@@ -9,6 +9,7 @@
 #include "program_end.h"
 #include "../support/story_folder.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -124,6 +125,37 @@ struct LessonWindow {
     MessageBoxStub boxes;
     ProgramEndStub end;
     std::unique_ptr<NewsBase> window;
+};
+
+// Slot 1 answers A, B, C and has a sound; slot 2 has a title but no sound
+// name; slot 7's lines hold their own numbers, so a read of the wrong line shows.
+inline StoryFile lessonStories()
+{
+    StoryFile stories;
+    stories.story(1, "S1", "First story").line(26, "Title only");
+    for (int n = 145; n <= 168; ++n)
+        stories.line(n, "L" + std::to_string(n));
+    return stories.line(145, "S7");
+}
+
+// Shown and active, so that focus and keys behave as on a desktop.
+struct Lesson : LessonWindow {
+    explicit Lesson(const StoryFile &stories = lessonStories()) : LessonWindow(stories)
+    {
+        folder.writeAudio("S1.MP3", 4);
+        start();
+        QApplication::setActiveWindow(window.get());
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("window not active");
+    }
+    void press(const char *control, Qt::Key key)
+    {
+        QWidget *target = get(control);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, key);
+    }
+    bool onMenu() const { return !get("SelectNews")->isHidden(); }
+    int closingBoxes() const { return int(boxes.titles.count("Vantrel")); }
 };
 
 } // namespace vantrel::test

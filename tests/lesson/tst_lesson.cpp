@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the story menu, and a story's lesson: set-up, the three
-// hearings, the check and the return; Enter, Esc, help and the closing box;
-// and lessons in a row with the real engine, the soak.
+// hearings, the check and the return; and lessons in a row with the real
+// engine, the soak.
 #include "lesson_window_fixture.h"
 
 #include <QApplication>
@@ -20,37 +20,6 @@ const char *const kAnswers[] = {"PregUnoA", "PregUnoB", "PregUnoC", "PregDosA", 
 const char *const kQuestions[] = {"PreguntaUno", "PreguntaDos", "PreguntaTres"};
 const char *const kLessonControls[] = {"Escuche", "CambioCuento", "Ayuda", "CheckWork", "StoryTitle", "PreguntaUno",
                                        "PreguntaDos", "PreguntaTres", "ScriptBox", "Escuchar", "AudioPlayer"};
-
-// Slot 1 answers A, B, C and has a sound; slot 2 has a title but no sound
-// name; slot 7's lines hold their own numbers, so a read of the wrong line shows.
-StoryFile lessonStories()
-{
-    StoryFile stories;
-    stories.story(1, "S1", "First story").line(26, "Title only");
-    for (int n = 145; n <= 168; ++n)
-        stories.line(n, "L" + std::to_string(n));
-    return stories.line(145, "S7");
-}
-
-// Shown and active, so that focus and keys behave as on a desktop.
-struct Lesson : LessonWindow {
-    explicit Lesson(const StoryFile &stories = lessonStories()) : LessonWindow(stories)
-    {
-        folder.writeAudio("S1.MP3", 4);
-        start();
-        QApplication::setActiveWindow(window.get());
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qFatal("window not active");
-    }
-    void press(const char *control, Qt::Key key)
-    {
-        QWidget *target = get(control);
-        target->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(target, key);
-    }
-    bool onMenu() const { return !get("SelectNews")->isHidden(); }
-    int closingBoxes() const { return int(boxes.titles.count("Vantrel")); }
-};
 
 // Resident memory of this process in KiB, as the kernel counts it.
 qint64 residentKiB()
@@ -338,135 +307,6 @@ private slots:
         QCOMPARE(lesson.option("PregUnoA")->tag(), QString("*"));
         QCOMPARE(lesson.window->heardCount(), 0);
         QVERIFY(lesson.get("PreguntaUno")->isHidden());
-    }
-
-    void keyOnAControl_data()
-    {
-        QTest::addColumn<QString>("stage"); // menu, listening, or questions (one answer chosen)
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("outcome"); // closing box, menu, or nothing
-        for (const char *control : {"Salida", "CuentoSiete", "StoryChosen"})
-            QTest::addRow("Esc on %s", control) << "menu" << control << int(Qt::Key_Escape) << "closing box";
-        for (const char *control : {"Escuchar", "CambioCuento", "Ayuda"})
-            QTest::addRow("Esc on %s, listening", control) << "listening" << control << int(Qt::Key_Escape) << "menu";
-        for (const char *control : {"CambioCuento", "Ayuda", "CheckWork", "PregUnoA", "PregDosC", "PregTresB"})
-            QTest::addRow("Esc on %s", control) << "questions" << control << int(Qt::Key_Escape) << "menu";
-        QTest::newRow("Esc on the player") << "questions" << "AudioPlayer" << int(Qt::Key_Escape) << "nothing";
-        QTest::newRow("Enter on Escuchar") << "listening" << "Escuchar" << int(Qt::Key_Return) << "nothing";
-        for (const char *control : {"PregUnoB", "CheckWork", "ScriptBox", "CambioCuento"})
-            QTest::addRow("Enter on %s", control) << "questions" << control << int(Qt::Key_Return) << "nothing";
-    }
-
-    // Esc leaves the lesson once (it must not also reach the menu's Esc and end
-    // the program); in the menu it ends the program, after which no key acts;
-    // Enter in the lesson and Esc on a player do nothing of their own.
-    void keyOnAControl()
-    {
-        QFETCH(QString, stage);
-        QFETCH(QString, control);
-        QFETCH(int, key);
-        QFETCH(QString, outcome);
-        Lesson w;
-        if (stage == "menu")
-            w.option("CuentoSiete")->click(); // enables the open button too
-        else if (stage == "listening")
-            w.open("CuentoUno");
-        else
-            w.toQuestions();
-        if (stage == "questions")
-            w.option("PregUnoA")->click();
-        const int heard = w.window->heardCount();
-        QWidget *target = w.get(qPrintable(control));
-        target = target->focusProxy() ? target->focusProxy() : target;
-        if (control == "Salida") // where the focus starts
-            QTRY_COMPARE(QApplication::focusWidget(), target);
-        target->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(target, Qt::Key(key));
-
-        QCOMPARE(w.onMenu(), outcome != "nothing");
-        QCOMPARE(w.boxes.titles.size(), qsizetype(outcome == "closing box"));
-        QCOMPARE(w.closingBoxes(), int(outcome == "closing box"));
-        QCOMPARE(w.end.calls, int(outcome == "closing box"));
-        if (outcome == "closing box") {
-            QCOMPARE(w.end.lastStatus, 0);
-            QVERIFY(w.window->programEnded());
-            QTest::keyClick(target, Qt::Key_Return);
-            QCOMPARE(w.boxes.titles.size(), qsizetype(1));
-        } else if (outcome == "menu" && stage == "questions") {
-            QVERIFY(w.option("PregUnoA")->tag().isEmpty() && !w.option("PregUnoA")->isChecked());
-        } else if (outcome == "nothing") {
-            QCOMPARE(w.window->heardCount(), heard);
-        }
-    }
-
-    void enterOnAStoryOptionOpensTheSelectedStory()
-    {
-        Lesson w;
-        // Selected without a click, so the open button is still disabled.
-        w.option("CuentoSiete")->setChecked(true);
-        QVERIFY(!w.button("StoryChosen")->isEnabled());
-        w.press("CuentoSiete", Qt::Key_Return);
-        QVERIFY(!w.onMenu());
-        QCOMPARE(w.window->storyBase(), 144);
-        QVERIFY(w.boxes.titles.isEmpty());
-        // Back with nothing selected, Enter (keypad) opens the same block again.
-        w.button("CambioCuento")->click();
-        w.press("CuentoUno", Qt::Key_Enter);
-        QVERIFY(!w.onMenu());
-        QCOMPARE(w.window->storyBase(), 144);
-    }
-
-    void windowWithoutFocusHandlesEsc()
-    {
-        Lesson w;
-        auto noFocus = [&] {
-            if (QWidget *focused = w.window->focusWidget())
-                focused->clearFocus();
-        };
-        w.open("CuentoUno");
-        noFocus();
-        QTest::keyClick(w.window.get(), Qt::Key_Escape);
-        QVERIFY(w.onMenu());
-        QCOMPARE(w.closingBoxes(), 0);
-        // A key a control handled reaches the window too, which must not handle it again.
-        w.open("CuentoUno");
-        noFocus();
-        QTest::keyClick(w.get("CambioCuento"), Qt::Key_Escape);
-        QVERIFY(w.onMenu());
-        QCOMPARE(w.closingBoxes(), 0);
-
-        noFocus();
-        QTest::keyClick(w.window.get(), Qt::Key_Return);
-        QCOMPARE(w.closingBoxes(), 0);
-        QTest::keyClick(w.window.get(), Qt::Key_Escape);
-        QCOMPARE(w.closingBoxes(), 1);
-        QCOMPARE(w.end.calls, 1);
-    }
-
-    void helpAndExitButtons()
-    {
-        Lesson w;
-        w.open("CuentoUno");
-        // The focus left the hidden menu for a control on screen.
-        QVERIFY(QApplication::focusWidget()->isVisible());
-        w.button("Ayuda")->click();
-        QCOMPARE(w.boxes.titles, QStringList{"Help"});
-        QVERIFY(!w.onMenu());
-        w.button("CambioCuento")->click();
-        w.button("Salida")->click();
-        QCOMPARE(w.closingBoxes(), 1);
-        QCOMPARE(w.end.lastStatus, 0);
-    }
-
-    void closingTheWindowEndsWithoutTheBox()
-    {
-        Lesson w;
-        w.toQuestions();
-        w.player("AudioPlayer")->backend()->play();
-        w.window->close();
-        QVERIFY(w.boxes.titles.isEmpty());
-        QVERIFY(!w.playing("AudioPlayer"));
     }
 
     // Whole lessons in a row with the real engine, as a student who never closes the program takes them:

@@ -33,7 +33,12 @@ struct TimedLesson : LessonWindow {
         if (!QTest::qWaitForWindowActive(window.get()))
             qFatal("window not active");
     }
-    FakeMediaBackend *fake() const { return static_cast<FakeMediaBackend *>(player("AudioPlayer")->backend()); }
+    FakeMediaBackend *fake(const char *name = "AudioPlayer") const
+    {
+        return static_cast<FakeMediaBackend *>(player(name)->backend());
+    }
+    // What the player's engine was asked, or nothing before it has one.
+    QStringList calls(const char *name) const { return fake(name) ? fake(name)->calls : QStringList(); }
     QString lastCalls(int n) const { return fake()->calls.mid(fake()->calls.size() - n).join(", "); }
     QAbstractButton *control(const char *name) const { return get<QAbstractButton>(name); }
     void toFullScore()
@@ -156,19 +161,29 @@ private slots:
         QCOMPARE(err.str().empty(), said.isEmpty());
         for (const char *name : kSentenceControls)
             QCOMPARE(lesson.control(name)->isVisible(), offered);
-        // The hearings before stay whole plays with no step offered.
-        QCOMPARE(lesson.player("SimplePlayer")->currentSentence(), -1);
+        // Only the full player takes the sentences; the hearings before stay whole plays.
+        auto holdsSentences = [&](const char *player) { return lesson.player(player)->currentSentence() >= 0; };
+        QCOMPARE(holdsSentences("SimplePlayer"), false);
+        QCOMPARE(holdsSentences("AudioPlayer"), offered);
     }
 
     // F7, F8 and F9 step wherever the focus is; F6 turns the pause after each
-    // sentence on and off. Before the questions they do nothing.
+    // sentence on and off. Before the questions and after the lesson they do nothing.
     void keysStepFromAnywhere()
     {
         TimedLesson lesson;
         lesson.open("CuentoUno");
+        lesson.button("Escuchar")->click();
+        const QStringList hearing = lesson.calls("SimplePlayer"), full = lesson.calls("AudioPlayer");
         lesson.window->setFocus();
         QTest::keyClick(lesson.window.get(), Qt::Key_F9);
-        QCOMPARE(lesson.player("AudioPlayer")->backend(), nullptr);
+        // Neither player was asked for anything, and the hearing plays on.
+        QCOMPARE(lesson.calls("SimplePlayer"), hearing);
+        QCOMPARE(lesson.calls("AudioPlayer"), full);
+        for (const char *name : kSentenceControls)
+            QVERIFY(!lesson.control(name)->isVisible());
+        QVERIFY(lesson.playing("SimplePlayer") && lesson.timer()->isActive());
+        QTRY_COMPARE(lesson.window->heardCount(), 1);
 
         lesson.toQuestions();
         lesson.option("PregDosB")->setFocus();
@@ -183,10 +198,13 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
         QVERIFY(lesson.control("pauseAfterEachButton")->isChecked());
         QVERIFY(lesson.control("repeatSentenceButton")->toolTip().endsWith("(F8)"));
-        // Esc still leaves the lesson.
+        // Esc still leaves the lesson, and in the menu the keys no longer reach the full player.
         lesson.button("CheckWork")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!lesson.get("SelectNews")->isHidden());
+        const QStringList left = lesson.calls("AudioPlayer");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(lesson.calls("AudioPlayer"), left);
     }
 
     // The same keys on the same story, with and without its timing file, take
@@ -194,13 +212,13 @@ private slots:
     // a focused control, the access keys, Enter and Esc.
     void keyRoutesAreTheSameWithTimings()
     {
-        int stops = 0;
+        int timedStops = 0, plainStops = 0;
         TimedLesson timed;
-        const QStringList withTimings = walkKeyRoutes(timed, stops);
-        QCOMPARE(stops, 4);
+        const QStringList withTimings = walkKeyRoutes(timed, timedStops);
         TimedLesson plain("");
-        QCOMPARE(withTimings, walkKeyRoutes(plain, stops));
-        QCOMPARE(stops, 4);
+        QCOMPARE(withTimings, walkKeyRoutes(plain, plainStops));
+        QCOMPARE(timedStops, 4);
+        QCOMPARE(plainStops, 0);
     }
 
     // The sentence heard is marked in the transcript, which keeps its text and
