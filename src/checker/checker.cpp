@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "checker.h"
 
+#include "cp1252.h"
 #include "fit.h"
 #include "hearing.h"
 #include "mp3_duration.h"
 #include "story_file.h"
 #include "story_lines.h"
-#include "text.h"
 #include "timing_check.h"
 
 #include <algorithm>

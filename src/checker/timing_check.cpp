@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timing_check.h"
 
+#include "cp1252.h"
 #include "recording.h"
 #include "sentences.h"
 #include "speech_coverage.h"
-#include "text.h"
 #include "timing_file.h"
 
 #include <atomic>

@@ -3,10 +3,10 @@
 // player's steps and their keys, and the transcript reading along.
 #include "newsbase.h"
 
+#include "cp1252.h"
 #include "sentence_keys.h"
 #include "sentence_timings.h"
 #include "sentences.h"
-#include "text.h"
 #include "ui_newsbase.h"
 
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sentence_timings.h"
 
+#include "cp1252.h"
 #include "mp3_duration.h"
-#include "text.h"
 #include "timing_check.h"
 #include "timing_file.h"
 

@@ -3,6 +3,7 @@
 
 #include "caption_fit.h"
 #include "checker.h"
+#include "cp1252.h"
 #include "hearing.h"
 #include "library_layout.h"
 #include "maker_help.h"
@@ -12,7 +13,6 @@
 #include "story_file.h"
 #include "story_folder.h"
 #include "story_timings.h"
-#include "text.h"
 
 #include <cmath>
 #include <cstdio>

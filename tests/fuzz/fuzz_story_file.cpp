@@ -3,8 +3,8 @@
 // never keep more than 385 lines, and must agree with each other: the stream
 // reader is what start-up uses, the in-memory split is what the rules are
 // tested against.
+#include "cp1252.h"
 #include "story_lines.h"
-#include "text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pure rules: line endings, slots, the answer key, hearing time, code page.
+#include "cp1252.h"
 #include "hearing.h"
 #include "story_lines.h"
-#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +92,30 @@ TEST(Cp1252, widensByteToCodePoint)
     for (const auto &[byte, expected] : cases)
         EXPECT_EQ(vantrel::widenCp1252(std::string(1, static_cast<char>(byte))), std::u16string(1, expected))
             << static_cast<int>(byte);
+}
+
+// Narrowing undoes the widening of every printable byte; controls, undefined
+// bytes, what the code page lacks and what is not UTF-8 are named by column.
+TEST(Cp1252, narrowsBackWhatItCanHold)
+{
+    const std::string kUnwritable = "\x7F\x81\x8D\x8F\x90\x9D";
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        const vantrel::NarrowedLine line = vantrel::narrowToCp1252(vantrel::utf8FromCp1252(one));
+        EXPECT_EQ(line.problems.empty(), kUnwritable.find(one) == std::string::npos) << byte;
+        EXPECT_EQ(line.bytes, line.problems.empty() ? one : "?") << byte;
+    }
+    EXPECT_EQ(vantrel::narrowToCp1252("\xC5\xBD\xE2\x80\xA6 \xC3\xA9").bytes, "\x8E\x85 \xE9");
+    const struct { std::string utf8; std::size_t column; char32_t codePoint; } cases[] = {
+        {"a\tb", 2, U'\t'}, {"\xC3\xA9\xC5\x81", 2, U'\u0141'}, {"\xE2\x86\x92", 1, U'\u2192'},
+        {"ab\xE9", 3, 0}, {"\xC0\xAF", 1, 0}, {"\xED\xA0\x80", 1, 0}};
+    for (const auto &c : cases) {
+        const vantrel::NarrowedLine line = vantrel::narrowToCp1252(c.utf8);
+        ASSERT_FALSE(line.problems.empty()) << c.utf8;
+        EXPECT_EQ(line.problems[0].column, c.column) << c.utf8;
+        EXPECT_EQ(line.problems[0].codePoint, c.codePoint) << c.utf8;
+        EXPECT_EQ(line.problems[0].notUtf8, c.codePoint == 0) << c.utf8;
+    }
 }
 
 } // namespace

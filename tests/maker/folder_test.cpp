@@ -2,9 +2,9 @@
 // vantrel-make on the folders that teachers' editors leave: Notepad's
 // encodings and names, and files that look like stories but are not read.
 #include "maker_fixture.h"
+#include "cp1252.h"
 #include "story_file.h"
 #include "story_lines.h"
-#include "text.h"
 
 #include <functional>
 
