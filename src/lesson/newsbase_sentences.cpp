@@ -20,12 +20,12 @@ namespace vantrel {
 
 void NewsBase::loadSentences()
 {
-    const std::string &transcript = field(StoryLines, StoryBase, 3);
-    const std::vector<SentenceTime> times = storySentenceTimes(field(StoryLines, StoryBase, 1), transcript, std::cerr);
+    const StoryBlock story = chosenStory();
+    const std::vector<SentenceTime> times = storySentenceTimes(story.audioName, story.transcript, std::cerr);
     ui->AudioPlayer->setSentences(times);
     m_sentenceTexts.clear();
     if (!times.empty()) {
-        for (const std::string &sentence : splitSentences(utf8FromCp1252(transcript)))
+        for (const std::string &sentence : splitSentences(utf8FromCp1252(story.transcript)))
             m_sentenceTexts << QString::fromStdString(sentence);
     }
     ui->ScriptBox->setExtraSelections({});

@@ -3,8 +3,8 @@
 
 #include "cp1252.h"
 #include "library_layout.h"
+#include "story_block.h"
 #include "story_file.h"
-#include "story_lines.h"
 
 #include <algorithm>
 #include <fstream>

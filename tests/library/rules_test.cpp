@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pure rules: line endings, slots, the answer key, hearing time, code page.
+// The pure rules: line endings, story blocks, the answer key, hearing time, code page.
 #include "cp1252.h"
 #include "hearing.h"
+#include "story_block.h"
 #include "story_lines.h"
 
 #include <gtest/gtest.h>
@@ -42,11 +43,11 @@ TEST(StoryLines, lineNumbersOutsideTheFileThrow)
     EXPECT_THROW(lines.setLine(386, "x"), std::out_of_range);
     EXPECT_THROW(vantrel::blockBase(0), std::out_of_range);
     EXPECT_THROW(vantrel::blockBase(13), std::out_of_range);
-    EXPECT_THROW(vantrel::field(lines, 0, 25), std::out_of_range);
+    EXPECT_THROW(vantrel::StoryBlock::read(lines, 362), std::out_of_range);
 }
 
-// Presence depends on line 1 of the block only; fields are read by offset.
-TEST(StorySlots, presenceAndFields)
+// Presence depends on line 1 of the block only.
+TEST(StoryBlock, isPresentByItsAudioName)
 {
     const struct { const char *audio, *title; bool present; } cases[] = {
         {"NEWS12", "Title 12", true}, {" ", "", true}, {"", "A title", false}};
@@ -54,14 +55,30 @@ TEST(StorySlots, presenceAndFields)
         StoryLines lines;
         lines.setLine(265, c.audio);
         lines.setLine(266, c.title);
-        lines.setLine(288, "*");
-        EXPECT_EQ(vantrel::isPresent(lines, 12), c.present) << '"' << c.audio << '"';
-        EXPECT_FALSE(vantrel::isPresent(lines, 11));
-        EXPECT_EQ(vantrel::title(lines, 12), c.title);
-        EXPECT_EQ(vantrel::field(lines, vantrel::blockBase(12), 1), c.audio);
-        EXPECT_EQ(vantrel::field(lines, 264, 24), "*");
+        const vantrel::StoryBlock block = vantrel::StoryBlock::ofSlot(lines, 12);
+        EXPECT_EQ(block.isPresent(), c.present) << '"' << c.audio << '"';
+        EXPECT_EQ(block.title, c.title);
+        EXPECT_FALSE(vantrel::StoryBlock::ofSlot(lines, 11).isPresent());
     }
-    EXPECT_EQ(vantrel::blockBase(2), 24);
+}
+
+// Each field on its line of the file's layout, written and read back alike.
+TEST(StoryBlock, fieldsStandOnTheirLines)
+{
+    vantrel::StoryBlock block{"NEWS02", "Title", "Transcript", {}};
+    for (std::size_t q = 0; q < 3; ++q) {
+        block.questions[q].text = "Q" + std::to_string(q + 1);
+        for (std::size_t a = 0; a < 3; ++a)
+            block.questions[q].answers[a] = {block.questions[q].text + char('A' + a), a == q ? "*" : ""};
+    }
+    const StoryLines lines = StoryLines::parse(block.bytes() + block.bytes());
+    const std::pair<int, std::string> expected[] = {{25, "NEWS02"}, {26, "Title"}, {27, "Transcript"}, {28, "Q1"},
+                                                    {29, "Q1A"}, {30, "*"}, {31, "Q1B"}, {33, "Q1C"}, {35, "Q2"},
+                                                    {38, "Q2B"}, {39, "*"}, {42, "Q3"}, {47, "Q3C"}, {48, "*"}};
+    for (const auto &[n, text] : expected)
+        EXPECT_EQ(lines.line(n), text) << "line " << n;
+    EXPECT_EQ(lines.suppliedCount(), 48);
+    EXPECT_EQ(vantrel::StoryBlock::ofSlot(lines, 2), block);
 }
 
 TEST(AnswerKey, onlyALoneAsteriskIsCorrect)
