@@ -5,6 +5,7 @@
 #include "fit.h"
 #include "hearing.h"
 #include "mp3_duration.h"
+#include "speech_check.h"
 #include "story_block.h"
 #include "story_file.h"
 #include "timing_check.h"
@@ -188,14 +189,18 @@ private:
 
     // The timing file is named like the MP3; without a playing time read
     // from the MP3's frames, its cues are checked against the text alone.
+    // Only cues that pass are heard against the MP3.
     void checkTiming(const StoryBlock &block, std::optional<std::int64_t> recordingMs)
     {
         const std::string sound = shownText(block.audioName);
         const std::string name = sound + kTimingExtension;
         const fs::path heard = m_hear ? m_folder / fs::path(sound + kAudioExtension) : fs::path();
-        for (Finding &finding :
-             checkTimingFile(m_folder / fs::path(name), name, block.transcript, recordingMs, heard))
+        TimingFileCheck timing = checkTimingFile(m_folder / fs::path(name), name, block.transcript, recordingMs);
+        const bool accepted = timing.found && timing.findings.empty();
+        for (Finding &finding : timing.findings)
             m_findings.push_back(std::move(finding));
+        if (accepted && !heard.empty())
+            hearTimingFile(heard, timing.cues, name, m_findings);
     }
 
     // The recording's playing time, rounded up to whole milliseconds, when
@@ -249,7 +254,7 @@ private:
             return std::nullopt;
         }
         const double real = scan->durationMs;
-        const auto recordingMs = static_cast<std::int64_t>(std::ceil(real));
+        const std::int64_t recordingMs = scan->wholeMs();
         if (std::abs(static_cast<double>(delay) - real) <= kMaxDurationMismatch * real)
             return recordingMs;
         const double kbits = static_cast<double>(scan->frameBytes) * 8.0 / real;
@@ -362,12 +367,6 @@ LibraryCheck checkLibrary(const fs::path &folder, bool hear)
         return aStoryFile && (!bStoryFile || a.line < b.line);
     });
     return check;
-}
-
-std::string formatFinding(const Finding &finding)
-{
-    return finding.file + ":" + std::to_string(finding.line) + ": "
-           + (finding.severity == Finding::Severity::Error ? "error" : "warning") + ": " + finding.message;
 }
 
 std::string summaryLine(const LibraryCheck &check)
