@@ -76,10 +76,11 @@ printf '0.000000\t2.500000\tDr. Lee came.\r\n\\\t100.0\t2000.0\r\n2,5\t4,0\tIt i
 
 failed=0
 fuzz_target fuzz_story_file "$first" "$seeds" \
-    "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/text.cpp"
+    "$root/tests/fuzz/fuzz_story_file.cpp" "$library/story_lines.cpp" "$library/story_block.cpp" \
+    "$library/cp1252.cpp" "$library/text.cpp"
 fuzz_target fuzz_story_source "$second" "$story_seeds" \
     "$root/tests/fuzz/fuzz_story_source.cpp" "$maker/story_source.cpp" "$maker/story_text.cpp" \
-    "$maker/cp1252.cpp" "$library/text.cpp"
+    "$maker/plain_spelling.cpp" "$library/cp1252.cpp" "$library/text.cpp"
 fuzz_target fuzz_timing_file "$third" "$timing_seeds" \
     "$root/tests/fuzz/fuzz_timing_file.cpp" "$library/timing_file.cpp" "$library/timing_text.cpp" \
     "$library/cue_check.cpp" "$library/sentences.cpp" "$library/text.cpp"

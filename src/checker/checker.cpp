@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "checker.h"
 
+#include "cp1252.h"
 #include "fit.h"
 #include "hearing.h"
 #include "mp3_duration.h"
+#include "speech_check.h"
+#include "story_block.h"
 #include "story_file.h"
-#include "story_lines.h"
-#include "text.h"
 #include "timing_check.h"
 
 #include <algorithm>
@@ -125,23 +126,25 @@ public:
     void checkSlot(int slot)
     {
         const int base = blockBase(slot);
+        const StoryBlock block = StoryBlock::read(m_lines, base);
         const std::string story = "story " + std::to_string(slot) + ": ";
-        if (!isPresent(m_lines, slot)) {
-            if (!title(m_lines, slot).empty()) {
-                warning(base + 1, story + "line 1 (the audio name) is empty but the title is not: the story stays "
-                                          "\"unavailable\" at start-up and appears only after a return to the menu");
+        if (!block.isPresent()) {
+            if (!block.title.empty()) {
+                warning(base + kAudioNameLine, story + "line 1 (the audio name) is empty but the title is not: the "
+                                                       "story stays \"unavailable\" at start-up and appears only "
+                                                       "after a return to the menu");
             }
             return;
         }
         ++m_present;
-        const std::optional<std::int64_t> recordingMs = checkAudio(slot, base);
-        checkTiming(base, recordingMs);
-        if (title(m_lines, slot).empty())
-            warning(base + 2, story + "the title is empty");
-        if (field(m_lines, base, 3).empty())
-            warning(base + 3, story + "the transcript is empty");
-        for (int question = 1; question <= 3; ++question)
-            checkQuestion(story, base, question);
+        const std::optional<std::int64_t> recordingMs = checkAudio(block.audioName, story, base + kAudioNameLine);
+        checkTiming(block, recordingMs);
+        if (block.title.empty())
+            warning(base + kTitleLine, story + "the title is empty");
+        if (block.transcript.empty())
+            warning(base + kTranscriptLine, story + "the transcript is empty");
+        for (int q = 0; q < kQuestionCount; ++q)
+            checkQuestion(story, base, block.questions[static_cast<std::size_t>(q)], q);
     }
 
     void checkNoStory()
@@ -152,58 +155,58 @@ public:
     }
 
 private:
-    void checkQuestion(const std::string &story, int base, int question)
+    // Question q of the story's block, 0 to 2, whose lines follow line `base`.
+    void checkQuestion(const std::string &story, int base, const BlockQuestion &question, int q)
     {
-        const int k = 4 + 7 * (question - 1);
-        const std::string number = std::to_string(question);
-        if (field(m_lines, base, k).empty())
-            warning(base + k, story + "question " + number + " is empty");
+        const int line = base + questionLine(q);
+        const std::string number = std::to_string(q + 1);
+        if (question.text.empty())
+            warning(line, story + "question " + number + " is empty");
         std::string correct;
-        for (int answer = 0; answer < 3; ++answer) {
-            const std::string name = number + static_cast<char>('A' + answer);
-            const int textK = k + 1 + 2 * answer;
-            if (field(m_lines, base, textK).empty())
-                warning(base + textK, story + "answer " + name + " is empty");
-            const std::string &key = field(m_lines, base, textK + 1);
-            if (isCorrectKey(key)) {
-                correct.push_back(static_cast<char>('A' + answer));
-            } else if (!key.empty()) {
-                warning(base + textK + 1, story + "the key of answer " + name + " is " + inQuotes(key)
-                                              + "; only an exact \"*\" marks the right answer, "
-                                                "so this one counts as wrong");
+        for (int a = 0; a < kAnswerCount; ++a) {
+            const BlockAnswer &answer = question.answers[static_cast<std::size_t>(a)];
+            const std::string name = number + static_cast<char>('A' + a);
+            if (answer.text.empty())
+                warning(base + answerLine(q, a), story + "answer " + name + " is empty");
+            if (isCorrectKey(answer.key)) {
+                correct.push_back(static_cast<char>('A' + a));
+            } else if (!answer.key.empty()) {
+                warning(base + keyLine(q, a), story + "the key of answer " + name + " is " + inQuotes(answer.key)
+                                                  + "; only an exact \"*\" marks the right answer, "
+                                                    "so this one counts as wrong");
             }
         }
         if (correct.empty()) {
-            error(base + k, story + "question " + number
-                                + " has no answer keyed exactly \"*\", so it can never be solved");
+            error(line, story + "question " + number + " has no answer keyed exactly \"*\", so it can never be solved");
         } else if (correct.size() > 1) {
             const std::string letters = correct.size() == 2
                                             ? std::string{correct[0]} + " and " + correct[1]
                                             : std::string{correct[0]} + ", " + correct[1] + " and " + correct[2];
-            warning(base + k, story + "question " + number + " has " + std::to_string(correct.size())
-                                  + " answers keyed \"*\" (" + letters + "); any of them counts as right");
+            warning(line, story + "question " + number + " has " + std::to_string(correct.size())
+                              + " answers keyed \"*\" (" + letters + "); any of them counts as right");
         }
     }
 
     // The timing file is named like the MP3; without a playing time read
     // from the MP3's frames, its cues are checked against the text alone.
-    void checkTiming(int base, std::optional<std::int64_t> recordingMs)
+    // Only cues that pass are heard against the MP3.
+    void checkTiming(const StoryBlock &block, std::optional<std::int64_t> recordingMs)
     {
-        const std::string sound = shownText(field(m_lines, base, 1));
+        const std::string sound = shownText(block.audioName);
         const std::string name = sound + kTimingExtension;
         const fs::path heard = m_hear ? m_folder / fs::path(sound + kAudioExtension) : fs::path();
-        for (Finding &finding :
-             checkTimingFile(m_folder / fs::path(name), name, field(m_lines, base, 3), recordingMs, heard))
+        TimingFileCheck timing = checkTimingFile(m_folder / fs::path(name), name, block.transcript, recordingMs);
+        const bool accepted = timing.found && timing.findings.empty();
+        for (Finding &finding : timing.findings)
             m_findings.push_back(std::move(finding));
+        if (accepted && !heard.empty())
+            hearTimingFile(heard, timing.cues, name, m_findings);
     }
 
     // The recording's playing time, rounded up to whole milliseconds, when
     // its frames can be read.
-    std::optional<std::int64_t> checkAudio(int slot, int base)
+    std::optional<std::int64_t> checkAudio(const std::string &name, const std::string &story, int line)
     {
-        const int line = base + 1;
-        const std::string &name = field(m_lines, base, 1);
-        const std::string story = "story " + std::to_string(slot) + ": ";
         if (name.find_first_of("/\\") != std::string::npos) {
             warning(line, story + "the audio name " + inQuotes(name)
                               + " holds a path separator; put the MP3 beside vtl.txt and name it without a folder");
@@ -251,7 +254,7 @@ private:
             return std::nullopt;
         }
         const double real = scan->durationMs;
-        const auto recordingMs = static_cast<std::int64_t>(std::ceil(real));
+        const std::int64_t recordingMs = scan->wholeMs();
         if (std::abs(static_cast<double>(delay) - real) <= kMaxDurationMismatch * real)
             return recordingMs;
         const double kbits = static_cast<double>(scan->frameBytes) * 8.0 / real;
@@ -364,12 +367,6 @@ LibraryCheck checkLibrary(const fs::path &folder, bool hear)
         return aStoryFile && (!bStoryFile || a.line < b.line);
     });
     return check;
-}
-
-std::string formatFinding(const Finding &finding)
-{
-    return finding.file + ":" + std::to_string(finding.line) + ": "
-           + (finding.severity == Finding::Severity::Error ? "error" : "warning") + ": " + finding.message;
 }
 
 std::string summaryLine(const LibraryCheck &check)

@@ -2,7 +2,7 @@
 #include "fit.h"
 
 #include "story_file.h"
-#include "story_lines.h"
+#include "story_block.h"
 
 #include <algorithm>
 #include <cerrno>

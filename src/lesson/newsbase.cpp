@@ -127,9 +127,14 @@ void NewsBase::setStoryTitle(const QString &caption)
     ui->StoryTitle->adjustSize();
 }
 
+StoryBlock NewsBase::chosenStory() const
+{
+    return StoryBlock::read(StoryLines, StoryBase);
+}
+
 QString NewsBase::audioFileName() const
 {
-    return storyText(field(StoryLines, StoryBase, 1)) + QStringLiteral(".MP3");
+    return storyText(chosenStory().audioName) + QStringLiteral(".MP3");
 }
 
 std::optional<qint64> NewsBase::audioFileSize(const QString &fileName) const

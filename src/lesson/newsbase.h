@@ -2,7 +2,7 @@
 #pragma once
 
 #include "media_player_widget.h"
-#include "story_lines.h"
+#include "story_block.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -88,6 +88,7 @@ private:
     void hideLessonControls();
     void setPrompt(const QString &caption);
     void setStoryTitle(const QString &caption);
+    StoryBlock chosenStory() const;
     QString audioFileName() const;
     std::optional<qint64> audioFileSize(const QString &fileName) const;
     void endProgram(int status, const QString &diagnostic = {});

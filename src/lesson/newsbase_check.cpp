@@ -5,7 +5,7 @@
 #include "lesson_texts.h"
 #include "message_box.h"
 #include "option_button.h"
-#include "story_lines.h"
+#include "story_block.h"
 #include "ui_newsbase.h"
 
 namespace vantrel {

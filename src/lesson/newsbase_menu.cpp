@@ -49,10 +49,11 @@ void NewsBase::fillMenuByPresence()
 {
     const auto options = storyOptions();
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        if (!isPresent(StoryLines, slot))
+        const StoryBlock story = StoryBlock::ofSlot(StoryLines, slot);
+        if (!story.isPresent())
             continue;
         OptionButton *option = options[static_cast<size_t>(slot - 1)];
-        option->setText(storyCaption(title(StoryLines, slot)));
+        option->setText(storyCaption(story.title));
         option->setEnabled(true);
     }
 }

@@ -43,11 +43,11 @@ void NewsBase::refreshMenuByTitle()
     // title but no sound name becomes selectable here.
     const auto options = storyOptions();
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const std::string &line = title(StoryLines, slot);
-        if (line.empty())
+        const std::string title = StoryBlock::ofSlot(StoryLines, slot).title;
+        if (title.empty())
             continue;
         OptionButton *option = options[static_cast<size_t>(slot - 1)];
-        option->setText(storyCaption(line));
+        option->setText(storyCaption(title));
         option->setEnabled(true);
     }
 }

@@ -3,10 +3,10 @@
 // player's steps and their keys, and the transcript reading along.
 #include "newsbase.h"
 
+#include "cp1252.h"
 #include "sentence_keys.h"
 #include "sentence_timings.h"
 #include "sentences.h"
-#include "text.h"
 #include "ui_newsbase.h"
 
 #include <QKeyEvent>
@@ -20,12 +20,12 @@ namespace vantrel {
 
 void NewsBase::loadSentences()
 {
-    const std::string &transcript = field(StoryLines, StoryBase, 3);
-    const std::vector<SentenceTime> times = storySentenceTimes(field(StoryLines, StoryBase, 1), transcript, std::cerr);
+    const StoryBlock story = chosenStory();
+    const std::vector<SentenceTime> times = storySentenceTimes(story.audioName, story.transcript, std::cerr);
     ui->AudioPlayer->setSentences(times);
     m_sentenceTexts.clear();
     if (!times.empty()) {
-        for (const std::string &sentence : splitSentences(utf8FromCp1252(transcript)))
+        for (const std::string &sentence : splitSentences(utf8FromCp1252(story.transcript)))
             m_sentenceTexts << QString::fromStdString(sentence);
     }
     ui->ScriptBox->setExtraSelections({});

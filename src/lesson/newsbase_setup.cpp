@@ -45,20 +45,20 @@ void NewsBase::preloadStory()
 
 void NewsBase::copyStoryIntoWindow()
 {
-    auto line = [this](int k) { return field(StoryLines, StoryBase, k); };
-    setStoryTitle(storyText(line(2)));
-    ui->ScriptBox->setPlainText(storyText(line(3)));
+    const StoryBlock story = chosenStory();
+    setStoryTitle(storyText(story.title));
+    ui->ScriptBox->setPlainText(storyText(story.transcript));
 
-    // Each question is its caption line, then three answers of caption and key.
-    const std::array<QGroupBox *, 3> questions = {ui->PreguntaUno, ui->PreguntaDos, ui->PreguntaTres};
-    const auto answers = answerOptions();
-    int k = 4;
-    for (size_t q = 0; q < questions.size(); ++q) {
-        questions[q]->setTitle(storyCaption(line(k++)));
-        for (size_t a = 0; a < 3; ++a) {
-            OptionButton *answer = answers[q * 3 + a];
-            answer->setText(storyCaption(line(k++)));
-            answer->setTag(storyText(line(k++)));
+    // Each question is its caption, then three answers of caption and key.
+    const std::array<QGroupBox *, kQuestionCount> frames = {ui->PreguntaUno, ui->PreguntaDos, ui->PreguntaTres};
+    const auto options = answerOptions();
+    for (size_t q = 0; q < frames.size(); ++q) {
+        const BlockQuestion &question = story.questions[q];
+        frames[q]->setTitle(storyCaption(question.text));
+        for (size_t a = 0; a < question.answers.size(); ++a) {
+            OptionButton *option = options[q * kAnswerCount + a];
+            option->setText(storyCaption(question.answers[a].text));
+            option->setTag(storyText(question.answers[a].key));
         }
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "story_text.h"
 
-#include "text.h"
+#include "cp1252.h"
 
 namespace vantrel {
 

@@ -99,33 +99,4 @@ void StoryLines::setLine(int n, std::string text)
         m_supplied = n;
 }
 
-int blockBase(int slot)
-{
-    if (slot < 1 || slot > kSlotCount)
-        throw std::out_of_range("story slot " + std::to_string(slot) + " is outside 1 to 12");
-    return kBlockSize * (slot - 1);
-}
-
-bool isPresent(const StoryLines &lines, int slot)
-{
-    return !lines.line(blockBase(slot) + 1).empty();
-}
-
-const std::string &title(const StoryLines &lines, int slot)
-{
-    return lines.line(blockBase(slot) + 2);
-}
-
-const std::string &field(const StoryLines &lines, int storyBase, int k)
-{
-    if (k < 1 || k > kBlockSize)
-        throw std::out_of_range("story field " + std::to_string(k) + " is outside 1 to 24");
-    return lines.line(storyBase + k);
-}
-
-bool isCorrectKey(std::string_view key)
-{
-    return key == "*";
-}
-
 } // namespace vantrel

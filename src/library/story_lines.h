@@ -9,8 +9,6 @@
 namespace vantrel {
 
 inline constexpr int kLineCount = 385;
-inline constexpr int kSlotCount = 12;
-inline constexpr int kBlockSize = 24;
 
 // The story file in memory: lines numbered 1 to 385, each held as the raw
 // bytes the file had (line ending dropped). A line the file did not supply is
@@ -43,22 +41,5 @@ private:
     std::array<std::string, kLineCount> m_lines{};
     int m_supplied = 0;
 };
-
-// Slot s (1 to 12) owns lines blockBase(s) + 1 to blockBase(s) + 24.
-// Throws std::out_of_range for a slot outside 1 to 12.
-int blockBase(int slot);
-
-// A slot is present when line 1 of its block holds at least one byte.
-bool isPresent(const StoryLines &lines, int slot);
-
-// Line 2 of the slot's block.
-const std::string &title(const StoryLines &lines, int slot);
-
-// Field k (1 to 24) of the story whose block starts after line storyBase.
-// Throws std::out_of_range for k outside 1 to 24 or a line outside the file.
-const std::string &field(const StoryLines &lines, int storyBase, int k);
-
-// Answer keys mark the correct answer only when exactly "*".
-bool isCorrectKey(std::string_view key);
 
 } // namespace vantrel

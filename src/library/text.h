@@ -1,24 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace vantrel {
 
-// Widens story-file bytes to characters, one byte to one UTF-16 unit, as
-// Windows-1252. The five bytes that code page leaves undefined (0x81, 0x8D,
-// 0x8F, 0x90, 0x9D) map to the code points of the same value, so no byte is
-// lost or merged.
-std::u16string widenCp1252(std::string_view bytes);
+// One character of UTF-8 text.
+struct Utf8Char {
+    char32_t codePoint = 0;
+    std::size_t length = 0;  // bytes it takes; 0 when they are not UTF-8
+};
 
-// The same characters as UTF-8, for terminals and for comparing with files
-// that authors write in UTF-8.
-std::string utf8FromCp1252(std::string_view bytes);
+// The character starting at byte `at`, which must lie inside the text:
+// length 0 for an overlong form, a surrogate, anything beyond U+10FFFF, a
+// sequence cut short or a byte no sequence starts with.
+Utf8Char decodeUtf8(std::string_view text, std::size_t at);
 
-// True when the bytes are well-formed UTF-8: no overlong forms, no
-// surrogates, nothing beyond U+10FFFF, no sequence cut short.
+// True when the bytes are well-formed UTF-8, as decodeUtf8 reads it.
 bool isUtf8(std::string_view bytes);
+
+// U+2192 as UTF-8, for naming a character in a message.
+std::string utf8Of(char32_t codePoint);
 
 // Space, tab, CR, LF, VT or FF.
 bool isAsciiSpace(char c);

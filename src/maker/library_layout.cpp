@@ -2,8 +2,8 @@
 #include "library_layout.h"
 
 #include "fit.h"
+#include "story_block.h"
 #include "story_file.h"
-#include "story_lines.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -12,12 +12,21 @@ namespace vantrel {
 
 namespace {
 
-constexpr const char *kEnding = "\r\n";
-
-void addLine(std::string &out, const std::string &text)
+StoryBlock blockOf(const StorySource &story, int slot)
 {
-    out += text;
-    out += kEnding;
+    StoryBlock block;
+    block.audioName = audioNameOf(slot);
+    block.title = story.title.bytes;
+    block.transcript = story.transcript.bytes;
+    for (std::size_t q = 0; q < story.questions.size(); ++q) {
+        const SourceQuestion &question = story.questions[q];
+        block.questions[q].text = question.text.bytes;
+        for (std::size_t a = 0; a < question.answers.size(); ++a) {
+            const SourceAnswer &answer = question.answers[a];
+            block.questions[q].answers[a] = {answer.text.bytes, answer.correct ? std::string(kCorrectKey) : ""};
+        }
+    }
+    return block;
 }
 
 } // namespace
@@ -31,18 +40,7 @@ std::string audioNameOf(int slot)
 
 std::string storyBlock(const StorySource &story, int slot)
 {
-    std::string block;
-    addLine(block, audioNameOf(slot));
-    addLine(block, story.title.bytes);
-    addLine(block, story.transcript.bytes);
-    for (const SourceQuestion &question : story.questions) {
-        addLine(block, question.text.bytes);
-        for (const SourceAnswer &answer : question.answers) {
-            addLine(block, answer.text.bytes);
-            addLine(block, answer.correct ? "*" : "");
-        }
-    }
-    return block;
+    return blockOf(story, slot).bytes();
 }
 
 LaidOutLibrary layOutLibrary(const std::vector<StorySource> &stories)
@@ -53,8 +51,8 @@ LaidOutLibrary layOutLibrary(const std::vector<StorySource> &stories)
     int slot = 0;
     for (const StorySource &story : stories)
         lines += storyBlock(story, ++slot);
-    for (int n = slot * kBlockSize; n < kSlotCount * kBlockSize; ++n)
-        lines += kEnding;
+    for (; slot < kSlotCount; ++slot)
+        lines += StoryBlock().bytes();
 
     // The checker's --fit pads the same way an author's file is mended, so a
     // made library and a mended one look alike.

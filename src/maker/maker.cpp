@@ -3,6 +3,7 @@
 
 #include "caption_fit.h"
 #include "checker.h"
+#include "cp1252.h"
 #include "hearing.h"
 #include "library_layout.h"
 #include "maker_help.h"
@@ -12,7 +13,6 @@
 #include "story_file.h"
 #include "story_folder.h"
 #include "story_timings.h"
-#include "text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -126,12 +126,6 @@ std::string seconds(double ms)
 
 // What Vantrel will make of the converted sound: a hearing of size / 4 ms
 // that must end with the sound, and fit its timer.
-std::optional<Mp3Scan> scanned(const fs::path &mp3)
-{
-    std::ifstream in(mp3, std::ios::binary);
-    return in ? scanMp3(in) : std::nullopt;
-}
-
 std::string soundProblem(const fs::path &mp3, const std::optional<Mp3Scan> &scan)
 {
     std::error_code ec;
@@ -224,7 +218,7 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std
         const Conversion conversion = convertRecording(story.recording, mp3, stop);
         if (conversion.interrupted)
             return false;
-        const std::optional<Mp3Scan> scan = conversion.ok ? scanned(mp3) : std::nullopt;
+        const std::optional<Mp3Scan> scan = conversion.ok ? scanMp3File(mp3) : std::nullopt;
         std::string problem = conversion.ok ? soundProblem(mp3, scan) : conversion.problem;
         if (!problem.empty()) {
             err << formatMakeError({story.file, story.story.audio.line,

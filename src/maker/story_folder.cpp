@@ -3,8 +3,8 @@
 
 #include "cp1252.h"
 #include "library_layout.h"
+#include "story_block.h"
 #include "story_file.h"
-#include "story_lines.h"
 
 #include <algorithm>
 #include <fstream>
@@ -184,7 +184,7 @@ std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captio
     ParsedStory parsed = parseStorySource(bytes);
     for (const SourceText *text : {&parsed.story.audio, &parsed.story.timings}) {
         if (text->line != 0)
-            named.insert(cp1252ToUtf8(text->bytes));
+            named.insert(utf8FromCp1252(text->bytes));
     }
     std::vector<MakeError> errors;
     for (SourceError &error : parsed.errors)
@@ -193,7 +193,7 @@ std::vector<MakeError> checkOne(const fs::path &file, const CaptionCheck &captio
         return errors;
     // The story file's text is Windows-1252, the file system's is UTF-8:
     // the name is widened back before it is looked up.
-    FolderStory story{file, file.parent_path() / cp1252ToUtf8(parsed.story.audio.bytes), parsed.story};
+    FolderStory story{file, file.parent_path() / utf8FromCp1252(parsed.story.audio.bytes), parsed.story};
     const std::string problem = recordingProblem(story);
     if (!problem.empty())
         errors.push_back({file, story.story.audio.line, problem});

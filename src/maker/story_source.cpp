@@ -2,7 +2,9 @@
 #include "story_source.h"
 
 #include "cp1252.h"
+#include "plain_spelling.h"
 #include "story_text.h"
+#include "text.h"
 
 #include <algorithm>
 #include <optional>

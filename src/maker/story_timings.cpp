@@ -7,7 +7,6 @@
 #include "sentences.h"
 #include "speech_coverage.h"
 #include "speech_synth.h"
-#include "text.h"
 #include "timing_file.h"
 #include "transcript_check.h"
 
@@ -58,7 +57,7 @@ static_assert(kEncoderDelayMs > 49.5 && kEncoderDelayMs < 50.5 && kAsPlayedNote.
 StoryTimings teachersTimings(const FolderStory &story, double playingMs)
 {
     StoryTimings timings;
-    const fs::path file = story.file.parent_path() / cp1252ToUtf8(story.story.timings.bytes);
+    const fs::path file = story.file.parent_path() / utf8FromCp1252(story.story.timings.bytes);
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         timings.problems.push_back({story.file, story.story.timings.line,

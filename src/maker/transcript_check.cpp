@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transcript_check.h"
 
+#include "cp1252.h"
 #include "speech_coverage.h"
 #include "text.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Synthetic story libraries and MPEG audio for the checker's tests.
+// Synthetic story libraries for the checker's tests.
 
 #include "../support/story_folder.h"
 
@@ -13,24 +13,6 @@ namespace checker_test {
 
 namespace fs = std::filesystem;
 using namespace vantrel::test;
-
-inline constexpr FrameKind kMpeg1At48k64kbit{{0xFF, 0xFB, 0x54, 0xC0}, 192};
-inline constexpr FrameKind kMpeg1At44k{{0xFF, 0xFB, 0x10, 0xC0}, 104};          // 26.12 ms
-inline constexpr FrameKind kMpeg1At44kPadded{{0xFF, 0xFB, 0x12, 0xC0}, 105};
-inline constexpr FrameKind kMpeg2At22k{{0xFF, 0xF3, 0x40, 0xC0}, 104};          // 26.12 ms
-inline constexpr FrameKind kMpeg25At11k{{0xFF, 0xE3, 0x40, 0xC0}, 208};         // 52.24 ms
-
-// An ID3v2.3 tag of `total` bytes, header included, whose body is `fill` repeated.
-inline std::string id3Tag(std::size_t total, const std::string &fill = std::string(1, '\0'))
-{
-    std::string tag("ID3\x03\0\0", 6);
-    for (int shift = 21; shift >= 0; shift -= 7)
-        tag += static_cast<char>(((total - 10) >> shift) & 0x7F);
-    while (tag.size() < total)
-        tag += fill;
-    tag.resize(total);
-    return tag;
-}
 
 // Twelve complete stories, answer A right everywhere, each with 6 s of
 // 32 kbit/s audio: a library the checker finds nothing wrong with.

@@ -3,8 +3,8 @@
 // never keep more than 385 lines, and must agree with each other: the stream
 // reader is what start-up uses, the in-memory split is what the rules are
 // tested against.
-#include "story_lines.h"
-#include "text.h"
+#include "cp1252.h"
+#include "story_block.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -29,11 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         kept += line.size();
     }
     REQUIRE(kept <= size);
-    // A slot is present by line 1 of its block, and its title is line 2.
+    // A slot's block writes back its own 24 lines; it is present by line 1.
+    std::string blocks;
     for (int slot = 1; slot <= vantrel::kSlotCount; ++slot) {
-        const int base = vantrel::blockBase(slot);
-        REQUIRE(vantrel::isPresent(parsed, slot) == !parsed.line(base + 1).empty()
-                && vantrel::title(parsed, slot) == parsed.line(base + 2));
+        const vantrel::StoryBlock block = vantrel::StoryBlock::ofSlot(parsed, slot);
+        REQUIRE(block.isPresent() == !parsed.line(vantrel::blockBase(slot) + 1).empty());
+        blocks += block.bytes();
     }
+    const vantrel::StoryLines written = vantrel::StoryLines::parse(blocks);
+    for (int n = 1; n <= vantrel::kSlotCount * vantrel::kBlockSize; ++n)
+        REQUIRE(written.line(n) == parsed.line(n));
     return 0;
 }

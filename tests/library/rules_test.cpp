@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pure rules: line endings, slots, the answer key, hearing time, code page.
+// The pure rules: line endings, story blocks, the answer key, hearing time, code page.
+#include "cp1252.h"
 #include "hearing.h"
+#include "story_block.h"
 #include "story_lines.h"
-#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +43,11 @@ TEST(StoryLines, lineNumbersOutsideTheFileThrow)
     EXPECT_THROW(lines.setLine(386, "x"), std::out_of_range);
     EXPECT_THROW(vantrel::blockBase(0), std::out_of_range);
     EXPECT_THROW(vantrel::blockBase(13), std::out_of_range);
-    EXPECT_THROW(vantrel::field(lines, 0, 25), std::out_of_range);
+    EXPECT_THROW(vantrel::StoryBlock::read(lines, 362), std::out_of_range);
 }
 
-// Presence depends on line 1 of the block only; fields are read by offset.
-TEST(StorySlots, presenceAndFields)
+// Presence depends on line 1 of the block only.
+TEST(StoryBlock, isPresentByItsAudioName)
 {
     const struct { const char *audio, *title; bool present; } cases[] = {
         {"NEWS12", "Title 12", true}, {" ", "", true}, {"", "A title", false}};
@@ -54,14 +55,30 @@ TEST(StorySlots, presenceAndFields)
         StoryLines lines;
         lines.setLine(265, c.audio);
         lines.setLine(266, c.title);
-        lines.setLine(288, "*");
-        EXPECT_EQ(vantrel::isPresent(lines, 12), c.present) << '"' << c.audio << '"';
-        EXPECT_FALSE(vantrel::isPresent(lines, 11));
-        EXPECT_EQ(vantrel::title(lines, 12), c.title);
-        EXPECT_EQ(vantrel::field(lines, vantrel::blockBase(12), 1), c.audio);
-        EXPECT_EQ(vantrel::field(lines, 264, 24), "*");
+        const vantrel::StoryBlock block = vantrel::StoryBlock::ofSlot(lines, 12);
+        EXPECT_EQ(block.isPresent(), c.present) << '"' << c.audio << '"';
+        EXPECT_EQ(block.title, c.title);
+        EXPECT_FALSE(vantrel::StoryBlock::ofSlot(lines, 11).isPresent());
     }
-    EXPECT_EQ(vantrel::blockBase(2), 24);
+}
+
+// Each field on its line of the file's layout, written and read back alike.
+TEST(StoryBlock, fieldsStandOnTheirLines)
+{
+    vantrel::StoryBlock block{"NEWS02", "Title", "Transcript", {}};
+    for (std::size_t q = 0; q < 3; ++q) {
+        block.questions[q].text = "Q" + std::to_string(q + 1);
+        for (std::size_t a = 0; a < 3; ++a)
+            block.questions[q].answers[a] = {block.questions[q].text + char('A' + a), a == q ? "*" : ""};
+    }
+    const StoryLines lines = StoryLines::parse(block.bytes() + block.bytes());
+    const std::pair<int, std::string> expected[] = {{25, "NEWS02"}, {26, "Title"}, {27, "Transcript"}, {28, "Q1"},
+                                                    {29, "Q1A"}, {30, "*"}, {31, "Q1B"}, {33, "Q1C"}, {35, "Q2"},
+                                                    {38, "Q2B"}, {39, "*"}, {42, "Q3"}, {47, "Q3C"}, {48, "*"}};
+    for (const auto &[n, text] : expected)
+        EXPECT_EQ(lines.line(n), text) << "line " << n;
+    EXPECT_EQ(lines.suppliedCount(), 48);
+    EXPECT_EQ(vantrel::StoryBlock::ofSlot(lines, 2), block);
 }
 
 TEST(AnswerKey, onlyALoneAsteriskIsCorrect)
@@ -92,6 +109,30 @@ TEST(Cp1252, widensByteToCodePoint)
     for (const auto &[byte, expected] : cases)
         EXPECT_EQ(vantrel::widenCp1252(std::string(1, static_cast<char>(byte))), std::u16string(1, expected))
             << static_cast<int>(byte);
+}
+
+// Narrowing undoes the widening of every printable byte; controls, undefined
+// bytes, what the code page lacks and what is not UTF-8 are named by column.
+TEST(Cp1252, narrowsBackWhatItCanHold)
+{
+    const std::string kUnwritable = "\x7F\x81\x8D\x8F\x90\x9D";
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        const vantrel::NarrowedLine line = vantrel::narrowToCp1252(vantrel::utf8FromCp1252(one));
+        EXPECT_EQ(line.problems.empty(), kUnwritable.find(one) == std::string::npos) << byte;
+        EXPECT_EQ(line.bytes, line.problems.empty() ? one : "?") << byte;
+    }
+    EXPECT_EQ(vantrel::narrowToCp1252("\xC5\xBD\xE2\x80\xA6 \xC3\xA9").bytes, "\x8E\x85 \xE9");
+    const struct { std::string utf8; std::size_t column; char32_t codePoint; } cases[] = {
+        {"a\tb", 2, U'\t'}, {"\xC3\xA9\xC5\x81", 2, U'\u0141'}, {"\xE2\x86\x92", 1, U'\u2192'},
+        {"ab\xE9", 3, 0}, {"\xC0\xAF", 1, 0}, {"\xED\xA0\x80", 1, 0}};
+    for (const auto &c : cases) {
+        const vantrel::NarrowedLine line = vantrel::narrowToCp1252(c.utf8);
+        ASSERT_FALSE(line.problems.empty()) << c.utf8;
+        EXPECT_EQ(line.problems[0].column, c.column) << c.utf8;
+        EXPECT_EQ(line.problems[0].codePoint, c.codePoint) << c.utf8;
+        EXPECT_EQ(line.problems[0].notUtf8, c.codePoint == 0) << c.utf8;
+    }
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 // vantrel-make on the folders that teachers' editors leave: Notepad's
 // encodings and names, and files that look like stories but are not read.
 #include "maker_fixture.h"
+#include "cp1252.h"
+#include "story_block.h"
 #include "story_file.h"
-#include "story_lines.h"
-#include "text.h"
 
 #include <functional>
 
@@ -98,8 +98,8 @@ TEST_P(FolderTest, isReadAsTheTeacherMeantIt)
     EXPECT_EQ(run.out.substr(lastLine), GetParam().made);
     std::string titles;
     if (const auto lines = vantrel::loadStoryFile(dir / "out" / "vtl.txt").lines) {
-        for (int slot = 1; vantrel::isPresent(*lines, slot); ++slot)
-            titles += (slot == 1 ? "" : "|") + vantrel::utf8FromCp1252(vantrel::title(*lines, slot));
+        for (int slot = 1; vantrel::StoryBlock::ofSlot(*lines, slot).isPresent(); ++slot)
+            titles += (slot == 1 ? "" : "|") + vantrel::utf8FromCp1252(vantrel::StoryBlock::ofSlot(*lines, slot).title);
     }
     EXPECT_EQ(titles, GetParam().titles);
 }

@@ -7,7 +7,7 @@
 #include "recording.h"
 #include "speech_synth.h"
 #include "story_file.h"
-#include "story_lines.h"
+#include "story_block.h"
 #include "timing_file.h"
 
 #include <gst/gst.h>
@@ -141,8 +141,8 @@ TEST_F(MakerTest, anyRecordingBecomesATimedLibrary)
               "Heavy rain has slowed the harvest \x97 the \x93pickers\x94 can\x92t work. Farmers are waiting.");
     EXPECT_EQ(lines.line(18), "What do they hope for?");
     EXPECT_EQ(lines.line(6) + "|" + lines.line(8) + "|" + lines.line(10), "|*|");
-    EXPECT_EQ(vantrel::title(lines, 3), "Three");
-    EXPECT_FALSE(vantrel::isPresent(lines, 4));
+    EXPECT_EQ(vantrel::StoryBlock::ofSlot(lines, 3).title, "Three");
+    EXPECT_FALSE(vantrel::StoryBlock::ofSlot(lines, 4).isPresent());
 
     // Made again with --force, the first library is kept whole beside it.
     const auto first = snapshot(dir / "out");

@@ -2,8 +2,10 @@
 // The .story reader on what editors write: encodings, and characters that a
 // story cannot hold, told in plain words with a way around them.
 #include "cp1252.h"
+#include "plain_spelling.h"
 #include "story_source.h"
 #include "story_text.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 // Story files and story folders for every suite: plain C++, so GoogleTest and
 // Qt Test suites share them.
 
-#include <array>
+#include "mp3_frames.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,26 +14,6 @@
 #include <string>
 
 namespace vantrel::test {
-
-// One kind of Layer III frame: its 4 header bytes and its length.
-struct FrameKind {
-    std::array<unsigned char, 4> header;
-    std::size_t length;
-};
-
-// Exactly 4 bytes a millisecond, as a hearing is timed: 96-byte frames of 24 ms.
-inline constexpr FrameKind kMpeg1At48k{{0xFF, 0xFB, 0x14, 0xC0}, 96};
-
-// Frames of the given kind with zeros after each header.
-inline std::string frames(const FrameKind &kind, int count)
-{
-    std::string frame(kind.header.begin(), kind.header.end());
-    frame.resize(kind.length, '\0');
-    std::string out;
-    for (int i = 0; i < count; ++i)
-        out += frame;
-    return out;
-}
 
 // A story file whose lines 1 to 288 are given by number (the rest empty),
 // padded after line 288 into the accepted size window.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mp3_duration.h"
-#include "test_library.h"
+#include "../support/mp3_frames.h"
+
+#include <gtest/gtest.h>
 
 #include <sstream>
 
-using namespace checker_test;
+using namespace vantrel::test;
 
 namespace {
 

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
-#include <istream>
+#include <fstream>
 #include <vector>
 
 namespace vantrel {
@@ -129,6 +130,11 @@ std::uintmax_t id3v2Length(Window &window)
 
 } // namespace
 
+std::int64_t Mp3Scan::wholeMs() const
+{
+    return static_cast<std::int64_t>(std::ceil(durationMs));
+}
+
 std::optional<Mp3Scan> scanMp3(std::istream &in)
 {
     Window window(in);
@@ -169,6 +175,12 @@ std::optional<Mp3Scan> scanMp3(std::istream &in)
     if (scan.frames == 0)
         return std::nullopt;
     return scan;
+}
+
+std::optional<Mp3Scan> scanMp3File(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return in ? scanMp3(in) : std::nullopt;
 }
 
 } // namespace vantrel
