@@ -218,7 +218,9 @@ bool convertAll(const StoryFolder &folder, const fs::path &into, bool align, std
         const Conversion conversion = convertRecording(story.recording, mp3, stop);
         if (conversion.interrupted)
             return false;
-        const std::optional<Mp3Scan> scan = conversion.ok ? scanMp3File(mp3) : std::nullopt;
+        std::optional<Mp3Scan> scan;
+        if (conversion.ok)
+            scan = scanMp3File(mp3);
         std::string problem = conversion.ok ? soundProblem(mp3, scan) : conversion.problem;
         if (!problem.empty()) {
             err << formatMakeError({story.file, story.story.audio.line,
