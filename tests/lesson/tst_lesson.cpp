@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 
 using namespace vantrel;
 using namespace vantrel::test;
@@ -114,8 +115,11 @@ private slots:
     {
         LessonWindow lesson(StoryFile().story(1, "A", "One").story(7, "G", "Seven"));
         lesson.start();
+        // Each pick is told, so that sound can get ready before the story opens.
+        QSignalSpy picked(lesson.window.get(), &NewsBase::storyPicked);
         QTest::mouseClick(lesson.option("CuentoSiete"), Qt::LeftButton);
         QVERIFY(lesson.button("StoryChosen")->isEnabled());
+        QCOMPARE(picked.count(), 1);
         lesson.option("CuentoUno")->click();
         QVERIFY(lesson.option("CuentoUno")->isChecked() && !lesson.option("CuentoSiete")->isChecked());
         // A story that is not there cannot be chosen.
@@ -131,8 +135,10 @@ private slots:
         for (QEvent *event : std::initializer_list<QEvent *>{&enter, &drop})
             QCoreApplication::sendEvent(lesson.get("SelectNews"), event);
         QVERIFY(!enter.isAccepted() && !lesson.button("StoryChosen")->isEnabled());
+        QCOMPARE(picked.count(), 2);
         lesson.window->SelectNews_DragDrop();
         QVERIFY(lesson.button("StoryChosen")->isEnabled());
+        QCOMPARE(picked.count(), 3);
     }
 
     void setUpCopiesTheChosenBlock()
