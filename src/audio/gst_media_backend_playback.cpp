@@ -106,10 +106,9 @@ void GstMediaBackend::seekTo(qint64 ms)
 
 void GstMediaBackend::pauseThenSeek(qint64 ms, const char *why)
 {
-    // Seeks are made paused, and PLAYING waits for their preroll: going to
-    // PLAYING while a seek still prerolls can leave the sound server's
-    // stream corked, the player saying Playing and nothing moving. A pause
-    // that must preroll first is waited for too.
+    // Seeks are made paused, and PLAYING waits for their preroll, so that
+    // every move has one preroll to wait for and none is taken for another's.
+    // A pause that must preroll first is waited for too.
     if (m_pipeline->setTarget(SoundPipeline::Target::Paused)) {
         m_pendingSeek = ms;
         moveTo(Phase::Seeking, why);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Position reports while playing, and the last resort against a stream that
-// stopped moving while the pipeline says it plays.
+// stopped moving while the pipeline says it plays: rarely, after a pause, a
+// flush and a play, the sound server's stream clock (the pipeline's clock)
+// stands still or jumps far ahead, and only a new stream brings it back.
 #include "gst_media_backend.h"
 
 #include <cstdio>
