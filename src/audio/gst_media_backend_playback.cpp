@@ -14,6 +14,9 @@ namespace {
 // stream's clock holds when the warm-up is flushed away. (After 100 ms, a
 // play asked for during the load stood still once a run.)
 constexpr qint64 kFlowingMs = 500;
+// A play that waits ends it as soon as the server reads at all: the lesson
+// times a hearing from its click, so half a second late cuts its end.
+constexpr qint64 kReadingMs = 1;
 // A server that never reads the stream is not waited for longer than this;
 // the play then starts as it can.
 constexpr qint64 kLongestWarmUpMs = 4000;
@@ -33,6 +36,8 @@ void GstMediaBackend::play()
     // Loading, warming or prerolling: it plays once they are done.
     if (m_phase == Phase::Ready)
         startPlaying();
+    else if (m_phase == Phase::Warming)
+        onWarmUpTick();
     m_positionReports.start();
 }
 
@@ -145,7 +150,8 @@ void GstMediaBackend::startWarmUp()
 void GstMediaBackend::onWarmUpTick()
 {
     const qint64 now = m_pipeline->position().value_or(m_warmFrom);
-    if (now - m_warmFrom >= kFlowingMs || m_warmClock.elapsed() >= kLongestWarmUpMs)
+    const qint64 enough = m_state == State::Playing ? kReadingMs : kFlowingMs;
+    if (now - m_warmFrom >= enough || m_warmClock.elapsed() >= kLongestWarmUpMs)
         endWarmUp();
 }
 

@@ -18,7 +18,7 @@ class TestEngineMoves : public QObject
 
 private:
     // Words of a walk: load, preroll, flow (the warm-up's muted sound moves),
-    // wait (a tenth of a second), play, pause, stop, seek:MS, rate:R, eos,
+    // trickle (it has just begun to move), wait (a tenth of a second), play, pause, stop, seek:MS, rate:R, eos,
     // error, outputError, lost, back (the output opens again), silent (the
     // output fell back to the silent sink), slowPause (leaving PLAYING must
     // preroll).
@@ -33,6 +33,9 @@ private:
             else if (word == QLatin1String("flow")) {
                 pipeline.at = pipeline.at.value_or(0) + 600;
                 QTRY_VERIFY(engine.phase() != Phase::Warming);
+            } else if (word == QLatin1String("trickle")) {
+                pipeline.at = pipeline.at.value_or(0) + 20;
+                QTest::qWait(100);
             } else if (word == QLatin1String("wait")) {
                 QTest::qWait(100);
             } else if (word == QLatin1String("play"))
@@ -99,8 +102,14 @@ private slots:
         row("play while loading waits", "load", "play", Phase::Loading, State::Playing, none);
         row("a fresh file warms up before its play", "load play", "preroll", Phase::Warming,
             State::Playing, {"watch loss", "volume 0", "target Playing"});
-        row("play during the warm-up waits for the flow", warming, "play", Phase::Warming,
-            State::Playing, none);
+        row("play during the warm-up waits for the server to read", warming, "play",
+            Phase::Warming, State::Playing, none);
+        row("which a waiting play needs no more of", warming + " play", "trickle", Phase::Seeking,
+            State::Playing, {"target Paused", "seek 0 1", "volume 1"});
+        row("a little flow is not yet the end", warming, "trickle", Phase::Warming,
+            State::Stopped, none);
+        row("but a play then ends it at once", warming + " trickle", "play", Phase::Seeking,
+            State::Playing, {"target Paused", "seek 0 1", "volume 1"});
         row("then plays from where the player stood", warming + " play seek:3000 flow", "preroll",
             Phase::Playing, State::Playing, {"target Playing"});
 
