@@ -76,4 +76,9 @@ QString storyFileSize(unsigned long long size)
         .arg(size);
 }
 
+QString sentenceOf(int number, int count)
+{
+    return QStringLiteral("Sentence %1 of %2").arg(number).arg(count);
+}
+
 } // namespace vantrel::texts

@@ -39,6 +39,20 @@ QString countWord(int score);
 // What a check of the answers reports for a score of 0 to 3.
 QString checkResult(int score);
 
+// The dictation of a timed story.
+inline const QString kDictation = QStringLiteral("Dictation");
+inline const QString kDictationButton = QStringLiteral("&Dictation");
+inline const QString kPlaySentence = QStringLiteral("&Play sentence");
+inline const QString kPreviousSentence = QStringLiteral("Previous sentence");
+inline const QString kNextSentence = QStringLiteral("Next sentence");
+inline const QString kWhatYouHeard = QStringLiteral("What you heard");
+inline const QString kCheck = QStringLiteral("Chec&k");
+inline const QString kClose = QStringLiteral("Close");
+inline const QString kTryAgain = QStringLiteral("Sentences to try again:");
+inline const QString kAllRight = QStringLiteral("Every sentence is right.");
+// "Sentence N of M"
+QString sentenceOf(int number, int count);
+
 QString missingAudio(const QString &fileName);
 QString storyFileUnreadable(const QString &folder, const QString &reason);
 QString storyFileSize(unsigned long long size);

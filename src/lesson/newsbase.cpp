@@ -89,6 +89,7 @@ void NewsBase::connectHandlers()
     connect(Atrasado, &QTimer::timeout, this, &NewsBase::Atrasado_Timer);
     connect(ui->AudioPlayer, &MediaPlayerWidget::sentenceHeard, this, &NewsBase::markSentence);
     connect(ui->AudioPlayer, &MediaPlayerWidget::playbackStateChanged, this, &NewsBase::readMarkedSentence);
+    connectDictation();
 }
 
 std::array<OptionButton *, kSlotCount> NewsBase::storyOptions() const

@@ -5,6 +5,7 @@
 #include "story_block.h"
 
 #include <QStringList>
+#include <QTextEdit>
 #include <QWidget>
 
 #include <array>
@@ -51,6 +52,10 @@ public:
     void Ayuda_Click();
     void Salida_Click();
     void ScriptBox_Click();
+
+    // The dictation of a timed story, once its answers are right
+    void Dictation_Click();
+    void closeDictation();
 
     // Keys
     void Form_KeyPress(int keyAscii);
@@ -104,6 +109,9 @@ private:
     void showInTranscript(const QTextCursor &sentence);
     void readMarkedSentence(MediaBackend::State state);
     void playSentenceAt(const QPoint &point);
+    void connectDictation();
+    void offerDictation();
+    bool handleDictationKey(const QKeyEvent *event);
 
     std::array<OptionButton *, kSlotCount> storyOptions() const;
     std::array<OptionButton *, 9> answerOptions() const;
@@ -119,6 +127,12 @@ private:
     int HeardCount = 0;
 
     QStringList m_sentenceTexts;  // of a story whose sentences are timed
+    // Where the full player stood when the dictation opened, to go back to.
+    struct PlayerPlace {
+        MediaBackend::State state = MediaBackend::State::Stopped;
+        qint64 position = 0;
+    } m_beforeDictation;
+    QList<QTextEdit::ExtraSelection> m_markBeforeDictation;
 
     bool m_ended = false;
     const QEvent *m_controlKey = nullptr; // the key press a control's handler already saw

@@ -29,6 +29,7 @@ void NewsBase::showFullScore()
     ui->CheckWork->setEnabled(false);
     setPrompt(texts::kReadPrompt);
     ui->ScriptBox->show();
+    offerDictation();
 }
 
 } // namespace vantrel

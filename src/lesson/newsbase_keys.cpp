@@ -41,7 +41,7 @@ void NewsBase::installKeyHandlers()
         control->installEventFilter(this);
     for (QWidget *control : std::initializer_list<QWidget *>{
              ui->StoryChosen, ui->Salida, ui->Escuchar, ui->CambioCuento, ui->Ayuda,
-             ui->CheckWork, ui->ScriptBox})
+             ui->CheckWork, ui->ScriptBox, ui->Dictation})
         control->installEventFilter(this);
 }
 
@@ -55,7 +55,7 @@ bool NewsBase::isLessonControl(QObject *control) const
 {
     const auto answers = answerOptions();
     return control == ui->Escuchar || control == ui->CambioCuento || control == ui->Ayuda
-        || control == ui->CheckWork || control == ui->ScriptBox
+        || control == ui->CheckWork || control == ui->ScriptBox || control == ui->Dictation
         || std::find(answers.begin(), answers.end(), control) != answers.end();
 }
 
@@ -104,7 +104,7 @@ void NewsBase::Form_KeyPress(int keyAscii)
 void NewsBase::keyPressEvent(QKeyEvent *event)
 {
     // The sentence keys act wherever the focus is; no control takes them.
-    if (handleSentenceKey(event))
+    if (handleDictationKey(event) || handleSentenceKey(event))
         return;
     const bool seenByControl = event == m_controlKey;
     m_controlKey = nullptr;

@@ -2,6 +2,7 @@
 // Leaving a story for the menu.
 #include "newsbase.h"
 
+#include "dictation_panel.h"
 #include "lesson_texts.h"
 #include "option_button.h"
 #include "story_text.h"
@@ -33,8 +34,9 @@ void NewsBase::hideLessonControls()
     for (QWidget *control : std::initializer_list<QWidget *>{
              ui->Escuche, ui->CambioCuento, ui->Ayuda, ui->CheckWork, ui->StoryTitle,
              ui->PreguntaUno, ui->PreguntaDos, ui->PreguntaTres, ui->ScriptBox, ui->Escuchar,
-             ui->AudioPlayer})
+             ui->AudioPlayer, ui->Dictation, ui->DictationPanel})
         control->hide();
+    ui->DictationPanel->start({});  // nothing of a dictation outlives its story
 }
 
 void NewsBase::refreshMenuByTitle()

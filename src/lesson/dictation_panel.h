@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "dictation.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QVBoxLayout;
+
+namespace vantrel {
+
+// A dictation of a timed story, one sentence at a time: the student hears
+// a sentence, types it and has it checked word by word; after the last, the
+// total and the sentences to try again. Passive about sound: it asks for a
+// sentence to be played, and its owner plays it. Nothing outlives start().
+class DictationPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DictationPanel(QWidget *parent = nullptr);
+
+    // Begins afresh at the first of SENTENCES (UTF-8 texts of the story).
+    void start(const QStringList &sentences);
+    int sentence() const { return m_index; }
+    bool atTheEnd() const;
+
+    // The sentence keys, as the buttons: each plays its sentence.
+    void previous();
+    void next();
+    void playAgain();
+
+signals:
+    void playRequested(int index);
+    void closeRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QWidget *buildSentencePage();
+    QWidget *buildEndPage();
+    void goTo(int index);
+    void check();
+    void showResult();
+    void showEnd();
+
+    QStringList m_sentences;
+    std::vector<std::optional<DictationResult>> m_results;  // the last check of each
+    std::vector<QString> m_typed;
+    int m_index = 0;
+
+    QStackedWidget *m_pages = nullptr;
+    QLabel *m_count = nullptr;
+    QLineEdit *m_answer = nullptr;
+    QPushButton *m_previous = nullptr;
+    QPushButton *m_next = nullptr;
+    QLabel *m_marking = nullptr;
+    QLabel *m_score = nullptr;
+    QLabel *m_total = nullptr;
+    QLabel *m_againTitle = nullptr;
+    QVBoxLayout *m_again = nullptr;
+};
+
+// A checked sentence as rich text in which the marks are words and lines,
+// not colours alone: a screen reader reads "rain [typo: rian]".
+QString markedSentence(const DictationResult &result);
+// "N of M words right", with ", K typo(s)" where there are typos.
+QString dictationScore(int right, int total, int typos);
+
+} // namespace vantrel
