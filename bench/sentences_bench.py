@@ -12,7 +12,9 @@ sentence buttons, F6 turns the pause after each sentence on, and Play goes
 through the story sentence by sentence. Per step: click to the first sound,
 whose pitch says which sentence it is; how long the sound runs past the
 sentence's end (the next tone, when the player does not pause in time); and
-when the transcript's marking changes on screen against the sound.
+when the transcript's marking changes on screen against the sound. Last, the
+dictation opens and its "Play sentence" and "Next sentence" are clicked: each
+must be heard as its sentence alone, as soon after its click as a step.
 
 Usage: sentences_bench.py VANTREL VANTREL_MAKE UI_FILE
 (scripts/bench-sentences.sh builds what it needs and runs it.)
@@ -110,10 +112,19 @@ def lesson(args, screen, rects, folder, steps, recorder):
         watcher = Watcher(lb.on_screen(rects["ScriptBox"], origin))
         watcher.start()
         button = {"Play": 0, "Pause": 0, "Stop": 1, "Previous": 3, "Repeat": 4, "Next": 5}
+        # The dictation's buttons, laid out in its panel: "Play sentence" and
+        # "Next sentence" on the row under "Sentence N of M".
+        in_panel = {"Play sentence": (80, 40), "Next sentence": (376, 40)}
         for name, wait in steps:
             if name == "F6":
                 screen.key("F6")
                 time.sleep(wait)
+                continue
+            if name == "Dictation":
+                click("Dictation", wait=wait)
+                continue
+            if name in in_panel:
+                yield name, click("DictationPanel", *in_panel[name], wait=wait)
                 continue
             sent = click("AudioPlayer", dx=2 + button[name] * 23 + 11, dy=11, wait=wait)
             yield name, sent
@@ -142,6 +153,9 @@ def main():
     walk = ["Next", "Next", "Repeat", "Previous", "Previous", "Previous", "Next", "Next", "Next", "Next", "Next"]
     steps += [(s, LENGTH + 0.8) for s in walk]
     steps += [("Stop", 0.5), ("F6", 0.3)] + [("Play", LENGTH + 0.8)] * 5
+    # The dictation: its first sentence played three times, then the next two.
+    steps += [("Stop", 0.5), ("F6", 0.3), ("Dictation", 0.8)] + [("Play sentence", LENGTH + 0.8)] * 3
+    steps += [("Next sentence", LENGTH + 0.8)] * 2
     server, address = lb.start_sound_server(runtime)
     try:
         recorder = lb.Recorder(address)
@@ -160,7 +174,8 @@ def main():
 
 
 def report(clicks, recorder, changes):
-    plain, stepped, each, marks = [], [], [], []
+    plain, stepped, each, marks, dictated = [], [], [], [], []
+    dictation_at = 0  # the dictation's sentence
     expected = {"Next": [1, 2, 2, 1, 0, 0, 1, 2, 3, 4, 4]}
     step_no = 0
     walk_order = [1, 2, 2, 1, 0, 0, 1, 2, 3, 4, 4]  # the sentence each step of the walk must play
@@ -183,13 +198,21 @@ def report(clicks, recorder, changes):
             # with the sentences they must play.
             print("  %s: no sound  <-- NOT MET" % name)
             silent += 1
-            if name != "Play":
+            if name in ("Play sentence", "Next sentence"):
+                dictation_at += name == "Next sentence"
+            elif name != "Play":
                 step_no += 1
             elif pause_each or step_no:
                 current += 1
             continue
         start, stop = runs[0][0], runs[-1][1]
         heard = which(pitch(recorder, start + 0.02, min(start + 0.2, stop)))
+        if name in ("Play sentence", "Next sentence"):
+            dictation_at += name == "Next sentence"
+            dictated.append(dict(name=name, want=dictation_at, heard=heard, latency=(start - sent) * 1000,
+                                 overrun=(stop - start - LENGTH) * 1000,
+                                 lost=lb.lost_within(recorder, sent - 0.5, until)))
+            continue
         later = [c - start for c in changes if c > start - 1.0 and c < stop]
         if name == "Play" and not pause_each and not step_no:
             # The story's sound starts after its lead-in, as the MP3 plays it.
@@ -228,6 +251,13 @@ def report(clicks, recorder, changes):
         print("  pause after each: Play %d: sentence %d heard for %.1f ms (of %.0f); marking %s%s"
               % (e["want"] + 1, e["heard"] + 1, e["length"], LENGTH * 1000,
                  "at %+.1f ms" % (e["mark"] * 1000) if e["mark"] is not None else "-", "" if good else not_met(e)))
+    for d in dictated:
+        good = d["heard"] == d["want"] and d["latency"] <= plain_median + 100 and abs(d["overrun"]) <= 150
+        ok &= good
+        print("  dictation %-13s sentence %d (heard %d): click to sound %.1f ms (+%.1f on plain Play), sound ran "
+              "%+.1f ms past its end%s" % (d["name"], d["want"] + 1, d["heard"] + 1, d["latency"],
+                                         d["latency"] - plain_median, d["overrun"], "" if good else not_met(d)))
+    ok &= len(dictated) == 5
     marks = [m["mark"] * 1000 for m in stepped + each if m["mark"] is not None]
     if marks:
         print("marking, change on screen minus the sentence's first sound: median %.1f ms, latest %.1f ms"

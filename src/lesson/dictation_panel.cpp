@@ -147,6 +147,14 @@ void DictationPanel::start(const QStringList &sentences)
     goTo(0);
 }
 
+void DictationPanel::resume()
+{
+    if (atTheEnd())
+        showEnd();
+    else
+        goTo(m_index);
+}
+
 bool DictationPanel::atTheEnd() const
 {
     return m_pages->currentIndex() == 1;

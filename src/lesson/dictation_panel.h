@@ -30,6 +30,9 @@ public:
 
     // Begins afresh at the first of SENTENCES (UTF-8 texts of the story).
     void start(const QStringList &sentences);
+    bool started() const { return !m_sentences.isEmpty(); }
+    // Shown again: where the student left it.
+    void resume();
     int sentence() const { return m_index; }
     bool atTheEnd() const;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The dictation of a timed story: offered once the answers are right, in
 // the place of the transcript and the questions; closed, the lesson is as
-// it was, the full player where it stood.
+// it was, the full player where it stood. Its work lasts as long as the story.
 #include "newsbase.h"
 
 #include "dictation_panel.h"
@@ -42,7 +42,11 @@ void NewsBase::Dictation_Click()
     ui->Dictation->setEnabled(false);
     ui->DictationPanel->show();
     ui->DictationPanel->raise();
-    ui->DictationPanel->start(m_sentenceTexts);
+    // Closed by a stray Esc, it goes on where it was; a new story starts it afresh.
+    if (ui->DictationPanel->started())
+        ui->DictationPanel->resume();
+    else
+        ui->DictationPanel->start(m_sentenceTexts);
 }
 
 void NewsBase::closeDictation()
@@ -50,7 +54,6 @@ void NewsBase::closeDictation()
     if (!ui->DictationPanel->isVisible())
         return;
     ui->DictationPanel->hide();
-    ui->DictationPanel->start({});  // nothing of the student's work is kept
     for (QWidget *shown : {static_cast<QWidget *>(ui->PreguntaUno), static_cast<QWidget *>(ui->PreguntaDos),
                            static_cast<QWidget *>(ui->PreguntaTres), static_cast<QWidget *>(ui->ScriptBox)})
         shown->show();

@@ -100,6 +100,11 @@ private slots:
         lesson.button("NextSentence")->click();
         QCOMPARE(lesson.field()->text(), "crss it began");  // its check is kept while the dictation lasts
         QVERIFY(lesson.shown("DictationMarking"));
+        // With the keyboard elsewhere in the window, the keys still mean the dictation's sentence.
+        lesson.button("Ayuda")->setFocus();
+        press(Qt::Key_F9);
+        QCOMPARE(lesson.text("DictationSentence"), "Sentence 3 of 3");
+        QCOMPARE(lesson.lastCalls(2), "seek 4000, play");
     }
 
     void theEndOffersWhatToTryAgain()
@@ -153,10 +158,11 @@ private slots:
                  mark.first().cursor.selectedText());
         QCOMPARE(QApplication::focusWidget(), lesson.button("Dictation"));
 
-        // Opened again, it starts afresh: nothing of the last one is kept.
+        // Opened again, it goes on where it was.
         lesson.button("Dictation")->click();
-        QVERIFY(lesson.field()->text().isEmpty());
-        QCOMPARE(lesson.text("DictationSentence"), "Sentence 1 of 3");
+        QCOMPARE(lesson.field()->text(), "the bridge");
+        QCOMPARE(lesson.text("DictationScore"), "2 of 4 words right");
+        QCOMPARE(QApplication::focusWidget(), lesson.field());
     }
 
     void leavingTheStoryLeavesNothing()
@@ -172,6 +178,10 @@ private slots:
         const QStringList calls = lesson.fake()->calls;
         QTest::keyClick(lesson.window.get(), Qt::Key_F9);
         QCOMPARE(lesson.fake()->calls, calls);
+        // The same story again: a dictation afresh.
+        lesson.open();
+        QVERIFY(lesson.field()->text().isEmpty());
+        QVERIFY(!lesson.shown("DictationMarking"));
     }
 };
 
