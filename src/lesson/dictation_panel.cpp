@@ -223,10 +223,9 @@ void DictationPanel::showResult()
 void DictationPanel::showEnd()
 {
     int right = 0, total = 0;
-    while (QLayoutItem *item = m_again->takeAt(0)) {
-        delete item->layout();
+    // The last end's grid (a layout is its own item) and its buttons go.
+    while (QLayoutItem *item = m_again->takeAt(0))
         delete item;
-    }
     for (QPushButton *old : m_pages->widget(1)->findChildren<QPushButton *>())
         old->deleteLater();
     auto *grid = new QGridLayout;

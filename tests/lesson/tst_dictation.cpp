@@ -129,8 +129,15 @@ private slots:
         QCOMPARE(lesson.text("DictationSentence"), "Sentence 2 of 3");
         QVERIFY(lesson.field()->text().isEmpty());
         QVERIFY(!lesson.shown("DictationMarking"));
-        press(Qt::Key_F7);
-        QCOMPARE(lesson.text("DictationSentence"), "Sentence 1 of 3");
+        lesson.type(QStringLiteral("Cars cross it again!"));
+        press(Qt::Key_F9);
+        press(Qt::Key_F9);
+        QCOMPARE(lesson.text("DictationTotal"), "8 of 11 words right");
+        QTRY_COMPARE(lesson.panel()->findChildren<QPushButton *>("TryAgain").size(), 1);
+        press(Qt::Key_F7);  // back from the end to the last sentence
+        QCOMPARE(lesson.text("DictationSentence"), "Sentence 3 of 3");
+        lesson.button("PreviousSentence")->click();
+        lesson.button("PreviousSentence")->click();
         QVERIFY(!lesson.button("PreviousSentence")->isEnabled());
     }
 
