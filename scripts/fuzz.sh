@@ -66,12 +66,14 @@ cp "$root"/stories/src/*.story "$story_seeds/"
 sed 's/$/\r/' "$root/stories/src/01-tarnwick-library-opens-again.story" >"$story_seeds/crlf.story"
 { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$root/stories/src/01-tarnwick-library-opens-again.story"; } \
     >"$story_seeds/utf16.story"
-# The timing files' seeds: a WebVTT file with what other tools add, and an
-# Audacity label export.
+# The timing files' seeds: a WebVTT file with what other tools add, one with
+# word times and other tags, and an Audacity label export.
 timing_seeds="$out/timing-seeds"
 mkdir -p "$timing_seeds"
 printf 'WEBVTT - news\n\nNOTE made by hand\n\n1\n00:00.000 --> 00:02.500 align:start\nDr. Lee came at 6 p.m.\non Monday.\n\n00:02.500 --> 01:00:04.000\n\xe2\x80\x9cIs it safe?\xe2\x80\x9d asked J. Smith. It is!\n' \
     >"$timing_seeds/story.vtt"
+printf 'WEBVTT\n\n00:00.500 --> 00:02.000\nThe <00:00.800>second <00:00:01.240>sentence <b>here</b> <00:1.2>x\n' \
+    >"$timing_seeds/words.vtt"
 printf '0.000000\t2.500000\tDr. Lee came.\r\n\\\t100.0\t2000.0\r\n2,5\t4,0\tIt is!\r\n' >"$timing_seeds/labels.txt"
 
 failed=0

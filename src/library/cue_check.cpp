@@ -37,6 +37,31 @@ void checkTimes(const Cue &cue, const Cue *previous, std::int64_t lengthMs, std:
               + formatTime(lengthMs));
 }
 
+bool startsAWord(const std::string &text, std::size_t at)
+{
+    return at > 0 && at < text.size() && text[at - 1] == ' ' && text[at] != ' ';
+}
+
+// A cue's word times: each before a word, inside the cue, after the last.
+void checkWords(const Cue &cue, std::vector<TimingError> &errors)
+{
+    std::int64_t before = cue.startMs;
+    for (const WordStart &word : cue.words) {
+        const std::string time = "the word time " + formatTime(word.ms);
+        const auto error = [&](const std::string &message) { errors.push_back({word.line, time + message}); };
+        if (!startsAWord(cue.text, word.at))
+            error(" does not stand just before a word: put it after a space, before the word it times");
+        if (word.ms <= cue.startMs)
+            error(" is not after this sentence's start, " + formatTime(cue.startMs) + "; its first word starts "
+                  "with it and needs no time");
+        else if (word.ms >= cue.endMs)
+            error(" is not before this sentence's end, " + formatTime(cue.endMs));
+        else if (word.ms <= before)
+            error(" does not come after the word time before it, " + formatTime(before));
+        before = std::max(before, word.ms);
+    }
+}
+
 // The two texts, long ones from the start of the word they part in, so that
 // the difference shows even in a long sentence.
 std::string difference(const std::string &cue, const std::string &sentence)
@@ -66,6 +91,7 @@ std::vector<TimingError> checkCues(const std::vector<Cue> &cues, const std::vect
     for (std::size_t i = 0; i < cues.size(); ++i) {
         const Cue &cue = cues[i];
         checkTimes(cue, i > 0 ? &cues[i - 1] : nullptr, lengthMs, errors);
+        checkWords(cue, errors);
         if (i == sentences.size()) {
             errors.push_back({cue.line, "this is timed sentence " + std::to_string(i + 1) + ", but the transcript has "
                                             + counted(sentences.size(), "sentence", "sentences")

@@ -157,6 +157,27 @@ bool isAsPlayedNote(const std::vector<std::string_view> &lines, std::size_t firs
                           [](std::string_view line) { return line.find(kAsPlayedNote) != std::string_view::npos; });
 }
 
+// A cue's text line, its word times taken out: "<" and a digit start one,
+// up to the next ">" with no space or "<" between. Other tags, and a lone
+// "<", stay text, for the check to show.
+void appendCueLine(Cue &cue, std::string_view line, int number, std::vector<TimingError> &errors)
+{
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t close = line[i] == '<' ? line.find_first_of("<> \t", i + 1) : std::string_view::npos;
+        if (close == std::string_view::npos || line[close] != '>' || line[i + 1] < '0' || line[i + 1] > '9') {
+            cue.text += line[i++];
+            continue;
+        }
+        const std::string_view tag = line.substr(i + 1, close - i - 1);
+        const Time time = parseTimestamp(tag);
+        if (time.problem)
+            errors.push_back({number, "the word time " + quoted(tag) + " is not a time: " + time.problem});
+        else
+            cue.words.push_back({time.ms, cue.text.size(), number});
+        i = close + 1;
+    }
+}
+
 // Reads the block that starts at `first` and returns where the next one
 // starts: at its blank line, or at a timing line that should have had one.
 std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t first, TimingRead &read)
@@ -174,7 +195,7 @@ std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t fi
         return blockEnd(lines, first);
     }
     std::optional<Cue> cue = readTimes(lines[timing], lineNumber(timing), read.errors);
-    std::string text;
+    Cue text;
     std::size_t k = timing + 1;
     for (; k < lines.size() && !lines[k].empty(); ++k) {
         if (hasArrow(lines[k])) {
@@ -183,11 +204,12 @@ std::size_t readBlock(const std::vector<std::string_view> &lines, std::size_t fi
             return k;
         }
         if (k > timing + 1)
-            text += ' ';
-        text += lines[k];
+            text.text += ' ';
+        appendCueLine(text, lines[k], lineNumber(k), read.errors);
     }
     if (cue) {
-        cue->text = std::move(text);
+        cue->text = std::move(text.text);
+        cue->words = std::move(text.words);
         read.cues.push_back(std::move(*cue));
     }
     return k;
@@ -280,8 +302,16 @@ std::string writeWebVtt(const std::vector<Cue> &cues)
     std::string out = "WEBVTT\n\nNOTE\n" + std::string(kAsPlayedNote)
                       + "\nGiven back in a story's \"timings:\" line with this note, they are used as they "
                         "stand.\n\n";
-    for (const Cue &cue : cues)
-        out += formatTime(cue.startMs) + " --> " + formatTime(cue.endMs) + "\n" + cue.text + "\n\n";
+    for (const Cue &cue : cues) {
+        out += formatTime(cue.startMs) + " --> " + formatTime(cue.endMs) + "\n";
+        std::size_t written = 0;
+        for (const WordStart &word : cue.words) {
+            const std::size_t at = std::clamp(word.at, written, cue.text.size());
+            out += cue.text.substr(written, at - written) + "<" + formatTime(word.ms) + ">";
+            written = at;
+        }
+        out += cue.text.substr(written) + "\n\n";
+    }
     return out;
 }
 

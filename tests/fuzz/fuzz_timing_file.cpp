@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the timing-file readers and the sentence split.
 // They must never crash or hang, report errors only at lines the input has,
-// hand on only cues that write back and read back the same, and split a text
-// without losing or adding anything but white space.
+// hand on only cues (and their word times) that write back and read back the
+// same, and split a text without losing or adding anything but white space.
 #include "sentences.h"
 #include "text.h"
 #include "timing_file.h"
@@ -23,13 +23,22 @@ void requireSane(const vantrel::TimingRead &read, int lines)
     for (const vantrel::Cue &cue : read.cues) {
         REQUIRE(cue.line >= 1 && cue.line <= lines && cue.startMs >= 0 && cue.endMs >= 0);
         REQUIRE(vantrel::isUtf8(cue.text) && cue.text.find_first_of("\r\n") == std::string::npos);
+        std::size_t at = 0;
+        for (const vantrel::WordStart &word : cue.words) {
+            REQUIRE(word.at >= at && word.at <= cue.text.size() && word.line > cue.line && word.line <= lines);
+            at = word.at;
+        }
     }
 }
 
 bool sameTimesAndTexts(const std::vector<vantrel::Cue> &a, const std::vector<vantrel::Cue> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const vantrel::Cue &x, const vantrel::Cue &y) {
-        return x.startMs == y.startMs && x.endMs == y.endMs && x.text == y.text;
+        return x.startMs == y.startMs && x.endMs == y.endMs && x.text == y.text
+               && std::equal(x.words.begin(), x.words.end(), y.words.begin(), y.words.end(),
+                             [](const vantrel::WordStart &v, const vantrel::WordStart &w) {
+                                 return v.ms == w.ms && v.at == w.at;
+                             });
     });
 }
 

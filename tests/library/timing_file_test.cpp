@@ -111,6 +111,36 @@ TEST(WebVtt, reportsWhatIsWrongOnItsLine)
     }
 }
 
+// Word times as WebVTT cue timestamps: taken out of the text, with hours or
+// without, on any of a cue's lines, some words timed and others not; other
+// tags stay text; a malformed time is reported on its line.
+TEST(WebVtt, readsAndWritesWordTimes)
+{
+    using vantrel::WordStart;
+    const std::string head = "WEBVTT\n\n00:01.000 --> 00:04.000\n";
+    const std::tuple<std::string, std::string, std::vector<WordStart>, std::vector<TimingError>> cases[] = {
+        {"The <00:01.240>second <00:00:01.610>sentence", "The second sentence", {{1240, 4, 4}, {1610, 11, 4}}, {}},
+        {"Some words <01:00:02.000>timed\nand <00:03.500>others", "Some words timed and others",
+         {{3602000, 11, 4}, {3500, 21, 5}}, {}},
+        {"Not <b>bold</b> <v Ann>or <a.b>", "Not <b>bold</b> <v Ann>or <a.b>", {}, {}},
+        {"Open <00:02.000 and 1 < 2 <>", "Open <00:02.000 and 1 < 2 <>", {}, {}},
+        {"Bad <00:02.00>time <1:02.000>here", "Bad time here", {},
+         {{4, "the word time \"00:02.00\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, such as 01:02.500"},
+          {4, "the word time \"1:02.000\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, such as 01:02.500"}}},
+    };
+    for (const auto &[text, plain, words, errors] : cases) {
+        const vantrel::TimingRead read = vantrel::readWebVtt(head + text + "\n");
+        ASSERT_EQ(read.cues.size(), 1u) << text;
+        EXPECT_EQ(read.cues[0].text, plain) << text;
+        EXPECT_EQ(read.cues[0].words, words) << text;
+        EXPECT_EQ(read.errors, errors) << text;
+    }
+    const std::vector<Cue> timed = {{1000, 4000, "The second sentence", 7, {{1240, 4, 8}, {3601610, 11, 8}}}};
+    const std::string written = vantrel::writeWebVtt(timed);
+    EXPECT_NE(written.find("\nThe <00:01.240>second <01:00:01.610>sentence\n"), std::string::npos) << written;
+    EXPECT_EQ(vantrel::readWebVtt(written).cues, timed);
+}
+
 TEST(AudacityLabels, readLabelsToTheNearestMillisecond)
 {
     const vantrel::TimingRead read = vantrel::readAudacityLabels(
@@ -144,6 +174,33 @@ TEST(CheckCues, tellsTheTeacherWhatIsWrongWithTheTimes)
     };
     for (const auto &[cues, lengthMs, errors] : cases)
         EXPECT_EQ(vantrel::checkCues(cues, two, lengthMs), errors) << testing::PrintToString(cues);
+}
+
+// Word times inside their cue, in order, each before a word; a cue without
+// them is as good.
+TEST(CheckCues, wordTimesStandInsideTheirSentenceInOrder)
+{
+    const Sentences one = {"Farmers waited for rain."};
+    const std::string text = one[0];
+    const std::pair<std::vector<vantrel::WordStart>, std::vector<TimingError>> cases[] = {
+        {{}, {}},
+        {{{1200, 8, 3}, {1500, 15, 3}, {1900, 19, 4}}, {}},
+        {{{1200, 9, 3}}, {{3, "the word time 00:01.200 does not stand just before a word: put it after a space, "
+                                "before the word it times"}}},
+        {{{1000, 8, 3}}, {{3, "the word time 00:01.000 is not after this sentence's start, 00:01.000; its first "
+                                "word starts with it and needs no time"}}},
+        {{{3000, 8, 3}}, {{3, "the word time 00:03.000 is not before this sentence's end, 00:03.000"}}},
+        {{{1500, 8, 3}, {1500, 15, 4}, {1400, 19, 4}},
+         {{4, "the word time 00:01.500 does not come after the word time before it, 00:01.500"},
+          {4, "the word time 00:01.400 does not come after the word time before it, 00:01.500"}}},
+        {{{1500, 0, 3}, {1600, text.size(), 3}},
+         {{3, "the word time 00:01.500 does not stand just before a word: put it after a space, before the word "
+              "it times"},
+          {3, "the word time 00:01.600 does not stand just before a word: put it after a space, before the word "
+              "it times"}}},
+    };
+    for (const auto &[words, errors] : cases)
+        EXPECT_EQ(vantrel::checkCues({{1000, 3000, text, 2, words}}, one, 5000), errors) << words.size();
 }
 
 } // namespace
