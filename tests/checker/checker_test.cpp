@@ -147,6 +147,18 @@ const BrokenLibrary kBrokenLibraries[] = {
     {"timingFileWithVantrelsNote",
      [](StoryLibrary &l) { timed(l, "WEBVTT\n", "WEBVTT\n\nNOTE\n" + std::string(vantrel::kAsPlayedNote) + "\n"); },
      {"0 errors, 0 warnings"}, 0},
+    // Word times: some words timed, on a cue of two lines, are as good as none.
+    {"timingWithWordTimes",
+     [](StoryLibrary &l) { timed(l, "Ann Lee spoke\nat 6", "Ann <00:00.400>Lee spoke\nat <00:01.100>6"); },
+     {"0 errors, 0 warnings"}, 0},
+    {"timingWordTimeMalformed", [](StoryLibrary &l) { timed(l, "asked J.", "<00:03.5>asked J."); },
+     {"NEWS02.vtt:8: error: the word time \"00:03.5\" is not a time: write it as mm:ss.ttt or hh:mm:ss.ttt, "
+      "such as 01:02.500", "1 error, 0 warnings"}, 1},
+    {"timingWordTimesOutOfTheirSentence",
+     [](StoryLibrary &l) { timed(l, "at 6 p.m. on", "at <00:02.600>6 p.m. <00:01.000>on"); },
+     {"NEWS02.vtt:5: error: the word time 00:02.600 is not before this sentence's end, 00:02.500",
+      "NEWS02.vtt:5: error: the word time 00:01.000 does not come after the word time before it, 00:02.600",
+      "2 errors, 0 warnings"}, 1},
     {"timingHeaderMissing", [](StoryLibrary &l) { timed(l, "WEBVTT", "WEBVTT:"); },
      {"NEWS02.vtt:1: error: the first line is not \"WEBVTT\", so this is not a WebVTT file", "1 error, 0 warnings"}, 1},
     {"timingTimeMalformed", [](StoryLibrary &l) { timed(l, "00:02.500 -->", "00:02.5 -->"); },
