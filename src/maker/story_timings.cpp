@@ -37,8 +37,11 @@ std::vector<std::string> sentencesOf(const FolderStory &story)
 std::vector<Cue> asPlayed(std::vector<Cue> cues)
 {
     const auto delay = static_cast<std::int64_t>(std::lround(kEncoderDelayMs));
-    for (Cue &cue : cues)
+    for (Cue &cue : cues) {
         cue.startMs += delay, cue.endMs += delay;
+        for (WordStart &word : cue.words)
+            word.ms += delay;
+    }
     return cues;
 }
 

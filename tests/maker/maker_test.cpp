@@ -241,6 +241,12 @@ const TeachersTimings kTeachersTimings[] = {
                "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n2\n00:01.000 --> 00:01.900\nFarmers are waiting.\n",
      made("00:00.050 --> 00:01.050\nHeavy rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D "
      "can\xE2\x80\x99t work.\n\n00:01.050 --> 00:01.950\nFarmers are waiting.\n\n")},
+    // Word times move with their sentences.
+    {"webVttWithWordTimes", "WEBVTT\n\n00:00.000 --> 00:01.000\nHeavy <00:00.300>rain has slowed the harvest "
+                            "\xE2\x80\x94 the \xE2\x80\x9C" "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n"
+                            "00:01.000 --> 00:01.900\nFarmers <00:01.400>are waiting.\n",
+     made("00:00.050 --> 00:01.050\nHeavy <00:00.350>rain has slowed the harvest \xE2\x80\x94 the \xE2\x80\x9C"
+          "pickers\xE2\x80\x9D can\xE2\x80\x99t work.\n\n00:01.050 --> 00:01.950\nFarmers <00:01.450>are waiting.\n\n")},
     {"madeByVantrel", kAsPlayed, kAsPlayed},
     {"missingSentence", "0.1\t0.9\tHeavy rain.\n", "src/timings.txt:1: error: "},
     // In the teacher's own times, before the encoder's delay.
