@@ -3,6 +3,8 @@
 // to the form they are compared in.
 #include "dictation_words.h"
 
+#include "text.h"
+
 #include <algorithm>
 #include <array>
 
@@ -16,17 +18,9 @@ std::u32string decode(std::string_view text)
 {
     std::u32string out;
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const int length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
-        char32_t code = length == 1 ? byte : length == 2 ? byte & 0x1F : length == 3 ? byte & 0x0F : byte & 0x07;
-        bool valid = length > 0 && i + std::size_t(length) <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + std::size_t(k)]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        out += valid ? code : char32_t(byte);
-        i += valid ? std::size_t(length) : 1;
+        const Utf8Char c = decodeUtf8(text, i);
+        out += c.length ? c.codePoint : char32_t(static_cast<unsigned char>(text[i]));
+        i += c.length ? c.length : 1;
     }
     return out;
 }
@@ -147,23 +141,8 @@ std::vector<std::u32string> partsOf(const std::u32string &word)
 std::string encode(const std::u32string &text)
 {
     std::string out;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    for (char32_t c : text)
+        out += utf8Of(c);
     return out;
 }
 
