@@ -49,8 +49,10 @@ std::vector<Cue> asPlayed(std::vector<Cue> cues)
 std::vector<Cue> keptWithin(std::vector<Cue> cues, double playingMs)
 {
     const auto last = static_cast<std::int64_t>(std::floor(playingMs));
-    for (Cue &cue : cues)
+    for (Cue &cue : cues) {
         cue.startMs = std::min(cue.startMs, last), cue.endMs = std::min(cue.endMs, last);
+        std::erase_if(cue.words, [&cue](const WordStart &word) { return word.ms >= cue.endMs; });
+    }
     return cues;
 }
 
@@ -112,6 +114,39 @@ std::vector<std::string> shuffledWords(const std::vector<std::string> &sentences
     return shuffled;
 }
 
+// The aligner's word times as a cue's: each at its token's first byte.
+std::vector<WordStart> wordStarts(const std::string &sentence, const std::vector<WordTime> &words)
+{
+    std::vector<std::size_t> tokenAt;
+    for (std::size_t at = 0; at < sentence.size(); ++at) {
+        if (sentence[at] != ' ' && (at == 0 || sentence[at - 1] == ' '))
+            tokenAt.push_back(at);
+    }
+    std::vector<WordStart> starts;
+    for (const WordTime &word : words) {
+        if (word.token < tokenAt.size())
+            starts.push_back({std::llround(word.startMs), tokenAt[word.token], 0});
+    }
+    return starts;
+}
+
+// A sentence whose word times the aligner doubts keeps its own times; the
+// teacher hears of it at the sentence's line.
+void warnOfUntimedWords(StoryTimings &timings, const FolderStory &story, const std::vector<std::string> &sentences,
+                        const std::vector<SentenceSpan> &spans)
+{
+    const std::vector<int> lines = sentenceLines(story.story, sentences);
+    for (std::size_t s = 0; s < spans.size(); ++s) {
+        if (!spans[s].wordDoubt.empty()) {
+            timings.problems.push_back({story.file, lines[s],
+                                        "no word times for " + quotedSentence(sentences[s])
+                                            + ": the recording does not seem to say it word for word ("
+                                            + spans[s].wordDoubt + "); its sentence times stay",
+                                        true});
+        }
+    }
+}
+
 MakeError doubtAbout(StoryTimings &timings, const FolderStory &story, const std::string &why)
 {
     timings.untimedBecause = why;
@@ -168,7 +203,8 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
     std::vector<Cue> cues;
     for (std::size_t s = 0; s < sentences.size(); ++s) {
         const SentenceSpan &span = alignment.sentences[s];
-        cues.push_back({std::llround(span.startMs), std::llround(span.endMs), sentences[s], 0});
+        cues.push_back({std::llround(span.startMs), std::llround(span.endMs), sentences[s], 0,
+                        wordStarts(sentences[s], span.words)});
     }
     const TranscriptCheck heard = checkAgainstTranscript(story, sentences, cues,
                                                          loudnessPerFrame(recording.samples, recording.rate),
@@ -178,6 +214,7 @@ StoryTimings alignedTimings(const FolderStory &story, double playingMs, const st
         timings.untimedBecause = *heard.untimedBecause;
         return timings;
     }
+    warnOfUntimedWords(timings, story, sentences, alignment.sentences);
     timings.webVtt = writeWebVtt(keptWithin(asPlayed(std::move(cues)), playingMs));
     return timings;
 }

@@ -21,15 +21,6 @@ std::string seconds(std::int64_t ms)
     return text;
 }
 
-// A sentence in quotes, cut after a word once it is long.
-std::string quotedSentence(const std::string &sentence)
-{
-    if (sentence.size() <= kQuotedLength)
-        return "\"" + sentence + "\"";
-    const std::size_t space = sentence.rfind(' ', kQuotedLength);
-    return "\"" + sentence.substr(0, space == std::string::npos ? kQuotedLength : space) + " ...\"";
-}
-
 std::string untimedMessage(const UntimedSpeech &speech, const std::vector<std::string> &sentences)
 {
     const bool last = speech.before == sentences.size();
@@ -48,6 +39,14 @@ std::string unspokenMessage(const std::string &sentence, std::int64_t atMs)
 }
 
 } // namespace
+
+std::string quotedSentence(const std::string &sentence)
+{
+    if (sentence.size() <= kQuotedLength)
+        return "\"" + sentence + "\"";
+    const std::size_t space = sentence.rfind(' ', kQuotedLength);
+    return "\"" + sentence.substr(0, space == std::string::npos ? kQuotedLength : space) + " ...\"";
+}
 
 std::vector<int> sentenceLines(const StorySource &story, const std::vector<std::string> &sentences)
 {

@@ -25,6 +25,9 @@ TranscriptCheck checkAgainstTranscript(const FolderStory &story, const std::vect
                                        const std::vector<Cue> &cues, const std::vector<float> &loudness,
                                        const std::vector<std::size_t> &unspoken);
 
+// A sentence in quotes, cut after a word once it is long.
+std::string quotedSentence(const std::string &sentence);
+
 // The line of the story file each sentence starts on.
 std::vector<int> sentenceLines(const StorySource &story, const std::vector<std::string> &sentences);
 

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <vector>
 #include <string>
 
@@ -130,6 +131,7 @@ inline std::string withStory(const std::string &from, const std::string &to)
 
 struct Span {
     double startMs, endMs;
+    std::map<std::size_t, double> wordMs = {};  // by word (token) of the sentence, after its first
 };
 
 // Sentences read aloud by VOICE, one the aligner does not use, joined with the
@@ -151,6 +153,11 @@ inline std::vector<Span> speakStory(const fs::path &file, const std::vector<std:
         const double startMs = static_cast<double>(samples.size()) * 1000.0 / rate;
         samples.insert(samples.end(), first, std::max(first, last));
         spans.push_back({startMs, static_cast<double>(samples.size()) * 1000.0 / rate});
+        const auto trimmed = static_cast<double>(first - said.begin());
+        for (const vantrel::SoundWord &word : spoken.sentences[s].words) {
+            if (word.token > 0)
+                spans.back().wordMs[word.token] = startMs + (static_cast<double>(word.sample) - trimmed) * 1000.0 / rate;
+        }
     }
     samples.resize(samples.size() + rate / 2, 0.0F);
     std::string pcm;

@@ -174,7 +174,7 @@ const std::vector<std::string> kNews = {"The museum in Lowbury opened a new hall
                                         "Visitors can see it until the end of May."};
 // How far a sentence's timing may be from its sound: the aligner starts a
 // sentence a little early on purpose, so that its first sound is heard whole.
-constexpr double kLeadMs = 10.0, kStartEarlyMs = 40.0, kEndMs = 40.0;
+constexpr double kLeadMs = 10.0, kStartEarlyMs = 40.0, kEndMs = 40.0, kWordMs = 100.0;
 
 std::string storyOf(const std::vector<std::string> &sentences, const std::string &audio, const std::string &more = "")
 {
@@ -187,9 +187,16 @@ std::string storyOf(const std::vector<std::string> &sentences, const std::string
     return text.insert(text.find("transcript:\n") + 12, transcript);
 }
 
+// The word a timestamp stands before, counted from 0.
+std::size_t tokenAt(const std::string &text, std::size_t at)
+{
+    return static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), ' '));
+}
+
 // Every sentence's timing starts just before its sound starts in the MP3 as
 // played, and ends where it ends: found at the pause before it, not just
-// where the warp puts it. --no-timings makes none and warns of nothing.
+// where the warp puts it. Nearly every word is timed, close to where the
+// synthesiser started it. --no-timings makes none and warns of nothing.
 TEST_F(MakerTest, timingsFollowTheSpeechClosely)
 {
     const std::vector<Span> truth = speakStory(src / "museum.wav", kNews, {700, 900, 800});
@@ -208,6 +215,13 @@ TEST_F(MakerTest, timingsFollowTheSpeechClosely)
         EXPECT_LE(start, -kLeadMs) << s;
         EXPECT_GE(start, -kStartEarlyMs) << s;
         EXPECT_NEAR(end, 0.0, kEndMs) << s;
+        EXPECT_GE(cues.cues[s].words.size() + 2, truth[s].wordMs.size()) << s;
+        for (const vantrel::WordStart &word : cues.cues[s].words) {
+            const std::size_t token = tokenAt(kNews[s], word.at);
+            ASSERT_TRUE(truth[s].wordMs.contains(token)) << s << " " << word.at;
+            EXPECT_NEAR(static_cast<double>(word.ms) - vantrel::kEncoderDelayMs, truth[s].wordMs.at(token), kWordMs)
+                << s << ": " << kNews[s].substr(word.at);
+        }
     }
 
     const MakeRun untimed = runMake(dir, "--force --no-timings src out");

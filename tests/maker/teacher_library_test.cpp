@@ -69,6 +69,13 @@ public:
     {
         truth[n] = speakStory(src / kStories[n].file, without(kStories[n].sentences, which), kPausesMs, kStories[n].voice);
     }
+    // Story N recorded with its sentence WHICH said as INSTEAD; the transcript keeps it.
+    void saidAs(std::size_t n, std::size_t which, const std::string &instead)
+    {
+        std::vector<std::string> sentences = kStories[n].sentences;
+        sentences[which] = instead;
+        truth[n] = speakStory(src / kStories[n].file, sentences, kPausesMs, kStories[n].voice);
+    }
     std::vector<vantrel::Cue> cues(int n) const
     {
         return vantrel::readWebVtt(readFile(dir / "out" / ("STORY0" + std::to_string(n) + ".vtt"))).cues;
@@ -132,6 +139,17 @@ const Mistake kMistakes[] = {
          EXPECT_FALSE(fs::exists(t.dir / "out" / "STORY01.vtt"));
          EXPECT_NE(run.out.find("no sentence timings for 1.story: the recording does not say every sentence"),
                    std::string::npos) << run.out;
+     }},
+    // Words the recording lacks would be squeezed into no time: the sentence
+    // keeps its times, but gets no word times, and the teacher is told.
+    {"wordsLeftOutOfASentence", [](TeacherLibrary &t) { t.saidAs(2, 1, "Drivers waited near the harbour."); }, 0,
+     "src/3.story:6: warning: no word times for \"Drivers waited in long lines near the ...\": ",
+     [](TeacherLibrary &t, const MakeRun &run) {
+         EXPECT_NE(run.err.find("; its sentence times stay\n"), std::string::npos) << run.err;
+         const std::vector<vantrel::Cue> cues = t.cues(3);
+         ASSERT_EQ(cues.size(), 3u);
+         EXPECT_TRUE(cues[1].words.empty());
+         EXPECT_FALSE(cues[0].words.empty() || cues[2].words.empty());
      }},
     {"anotherStorysRecording", [](TeacherLibrary &t) { t.write(2, kStories[2].sentences, "museum.wav"); }, 1,
      "src/3.story:3: error: this recording does not seem to be of this story, or the transcript leaves much of it out: ",

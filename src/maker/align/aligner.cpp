@@ -21,10 +21,18 @@ constexpr int kPauseReach = 35;           // frames the warp's estimate may be o
 constexpr double kShortestShare = 0.5;    // of the recording's length to the spoken transcript's
 constexpr double kLongestShare = 2.0;
 constexpr double kPassingShare = 0.5;  // of the way from the path's mean cost to an unrelated text's
+constexpr int kShortestWord = 3;             // frames: no word is said in less
+constexpr double kMostWordStretch = 4.0;     // a word heard this many times longer or shorter than synthesised
 
 struct Frames {
     int first = 0, end = 0;  // [first, end)
 };
+
+struct WordFrame {
+    std::size_t token = 0;
+    int frame = 0;
+};
+using SentenceWords = std::vector<WordFrame>;  // a sentence's words after its first
 
 std::string secondsText(double frames)
 {
@@ -33,10 +41,26 @@ std::string secondsText(double frames)
     return text;
 }
 
+// The words of SENTENCE after its first that start within its sound,
+// [FIRST, LAST) of its samples, in frames of a sound where FIRST is at
+// sample START.
+SentenceWords wordFrames(const Sound &sentence, std::size_t first, std::size_t last, std::size_t start,
+                         double samplesPerFrame)
+{
+    SentenceWords words;
+    for (const SoundWord &word : sentence.words) {
+        if (word.token > 0 && word.sample > first && word.sample < last) {
+            const auto frame = static_cast<int>(static_cast<double>(word.sample - first + start) / samplesPerFrame);
+            words.push_back({word.token, frame});
+        }
+    }
+    return words;
+}
+
 // The sentences spoken one after another, each trimmed to its sound and
 // followed by a pause, as a reader pauses between sentences; and the span
-// of each one's sound, in frames.
-Sound joined(const std::vector<Sound> &spoken, std::vector<Frames> &spans)
+// of each one's sound, in frames, with where its words start.
+Sound joined(const std::vector<Sound> &spoken, std::vector<Frames> &spans, std::vector<SentenceWords> *words = nullptr)
 {
     Sound all;
     all.rate = spoken.empty() ? 0 : spoken.front().rate;
@@ -51,6 +75,11 @@ Sound joined(const std::vector<Sound> &spoken, std::vector<Frames> &spans)
         const auto first = std::find_if(sentence.samples.begin(), sentence.samples.end(), sounding);
         const auto last = std::find_if(sentence.samples.rbegin(), sentence.samples.rend(), sounding).base();
         const auto start = static_cast<int>(static_cast<double>(all.samples.size()) / samplesPerFrame);
+        if (words) {
+            words->push_back(wordFrames(sentence, static_cast<std::size_t>(first - sentence.samples.begin()),
+                                        static_cast<std::size_t>(last - sentence.samples.begin()), all.samples.size(),
+                                        samplesPerFrame));
+        }
         if (first < last)
             all.samples.insert(all.samples.end(), first, last);
         const auto end = static_cast<int>(static_cast<double>(all.samples.size()) / samplesPerFrame);
@@ -58,6 +87,19 @@ Sound joined(const std::vector<Sound> &spoken, std::vector<Frames> &spans)
         all.samples.insert(all.samples.end(), pause, 0.0F);
     }
     return all;
+}
+
+// Why a word the synthesiser spoke in SAID frames is doubtful when heard in
+// HEARD frames; empty when it is not.
+std::string wordDoubt(int heard, int said)
+{
+    if (heard < kShortestWord)
+        return "one word would last " + std::to_string(heard * static_cast<int>(Features::kHopMs)) + " ms";
+    const double stretch = static_cast<double>(heard) / std::max(said, 1);
+    if (stretch > kMostWordStretch || stretch < 1.0 / kMostWordStretch)
+        return "one word would take " + std::to_string(static_cast<int>(std::lround(stretch * 100.0)))
+               + " % of its usual time";
+    return {};
 }
 
 // Each sentence after the one before it, and at least one frame long.
@@ -99,8 +141,35 @@ double matchOver(const Warp &path, const Warp &unrelated)
     return unfit > 0.0 ? 1.0 - fit / unfit : 0.0;
 }
 
-// Each sentence's first and last sound, from where PATH puts its edges.
-std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Frames> &spans, const Pauses &pauses)
+// Where each of WORDS starts in the recording, from where PATH puts it; the
+// sentence's first word starts with SPAN. In doubt, when the path gives a
+// word next to no time, or far more or less than the synthesiser took: then
+// it squeezed words the recording lacks, or stretched one over others.
+void timeWords(SentenceSpan &span, const SentenceWords &words, const Frames &said, const Warp &path)
+{
+    const int last = static_cast<int>(path.firstMatch.size()) - 1;
+    int heardBefore = static_cast<int>(std::lround(span.startMs / Features::kHopMs)), saidBefore = said.first;
+    std::vector<WordTime> times;
+    for (const WordFrame &word : words) {
+        const int heard = path.firstMatch[std::min(word.frame, last)];
+        const std::string doubt = wordDoubt(heard - heardBefore, word.frame - saidBefore);
+        if (!doubt.empty()) {
+            span.wordDoubt = doubt;
+            return;
+        }
+        times.push_back({word.token, heard * Features::kHopMs});
+        heardBefore = heard, saidBefore = word.frame;
+    }
+    const int heardEnd = static_cast<int>(std::lround(span.endMs / Features::kHopMs));
+    span.wordDoubt = words.empty() ? std::string() : wordDoubt(heardEnd - heardBefore, said.end - saidBefore);
+    if (span.wordDoubt.empty())
+        span.words = std::move(times);
+}
+
+// Each sentence's first and last sound, from where PATH puts its edges, and
+// its words' starts.
+std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Frames> &spans,
+                                        const std::vector<SentenceWords> &words, const Pauses &pauses)
 {
     const int last = static_cast<int>(path.firstMatch.size()) - 1;
     std::vector<Frames> sentences;
@@ -110,8 +179,10 @@ std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Fram
     }
     putInOrder(sentences);
     std::vector<SentenceSpan> times;
-    for (const Frames &frames : sentences)
-        times.push_back({frames.first * Features::kHopMs, frames.end * Features::kHopMs});
+    for (std::size_t s = 0; s < sentences.size(); ++s) {
+        times.push_back({sentences[s].first * Features::kHopMs, sentences[s].end * Features::kHopMs});
+        timeWords(times.back(), words[s], spans[s], path);
+    }
     return times;
 }
 
@@ -121,12 +192,13 @@ Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoke
 {
     Alignment alignment;
     std::vector<Frames> spans, unrelatedSpans;
+    std::vector<SentenceWords> words;
     const Spectra heardSpectra = computeSpectra(recording.samples, recording.rate);
     const Features heard = computeFeatures(heardSpectra);
     const auto asHeard = [&](const Sound &sound) {
         return computeFeatures(heardAs(computeSpectra(sound.samples, sound.rate), heardSpectra));
     };
-    const Features synthetic = asHeard(joined(spoken, spans));
+    const Features synthetic = asHeard(joined(spoken, spans, &words));
     if (synthetic.frames == 0 || heard.frames == 0) {
         alignment.doubt = "the recording or its transcript is too short to align";
         return alignment;
@@ -157,7 +229,7 @@ Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoke
         if (spans[s].first < synthetic.frames && path.passedOver[spans[s].first])
             alignment.unspoken.push_back(s);
     }
-    alignment.sentences = sentenceSpans(path, spans, Pauses(heard.loudness));
+    alignment.sentences = sentenceSpans(path, spans, words, Pauses(heard.loudness));
     return alignment;
 }
 

@@ -6,14 +6,29 @@
 
 namespace vantrel {
 
+// Where a word of a synthetic sound starts: the word is the sentence's
+// TOKENth run of non-blank characters.
+struct SoundWord {
+    std::size_t token = 0;
+    std::size_t sample = 0;
+};
+
 struct Sound {
-    std::vector<float> samples;  // mono, -1..1
+    std::vector<float> samples;   // mono, -1..1
     int rate = 0;
+    std::vector<SoundWord> words = {};  // a synthesiser's sound only, in order
+};
+
+struct WordTime {
+    std::size_t token = 0;  // as in SoundWord
+    double startMs = 0.0;
 };
 
 struct SentenceSpan {
     double startMs = 0.0;  // where its first sound starts
     double endMs = 0.0;    // where its last sound ends
+    std::vector<WordTime> words = {};  // its words after the first, in order; none when in doubt
+    std::string wordDoubt = {};        // why it has none, when it had some to time: "one word would ..."
 };
 
 struct Alignment {
