@@ -172,6 +172,7 @@ void MediaPlayerWidget::connectControls()
     connect(m_controls, &PlayerControls::nextSentenceRequested, this, &MediaPlayerWidget::nextSentence);
     connect(m_controls, &PlayerControls::pauseAfterEachChanged, m_sentences, &SentencePlayer::setPauseAfterEach);
     connect(m_sentences, &SentencePlayer::currentChanged, this, &MediaPlayerWidget::sentenceHeard);
+    connect(m_sentences, &SentencePlayer::currentWordChanged, this, &MediaPlayerWidget::wordHeard);
     connect(m_controls, &PlayerControls::volumeChanged, this, [this](float volume) {
         if (m_backend)
             m_backend->setVolume(volume);
@@ -224,6 +225,18 @@ void MediaPlayerWidget::playSentence(int index)
     m_sentences->play(index);
 }
 
+void MediaPlayerWidget::playSentenceFrom(int index, int word)
+{
+    ensureBackend();
+    m_sentences->playFrom(index, word);
+}
+
+void MediaPlayerWidget::playWord(int index, int word)
+{
+    ensureBackend();
+    m_sentences->playWord(index, word);
+}
+
 void MediaPlayerWidget::togglePauseAfterEachSentence()
 {
     m_controls->setPausesAfterEachSentence(!m_controls->pausesAfterEachSentence());
@@ -232,6 +245,16 @@ void MediaPlayerWidget::togglePauseAfterEachSentence()
 int MediaPlayerWidget::currentSentence() const
 {
     return m_sentences->hasSentences() ? m_sentences->current() : -1;
+}
+
+int MediaPlayerWidget::currentWord() const
+{
+    return m_sentences->hasSentences() ? m_sentences->currentWord() : -1;
+}
+
+std::vector<TimedWord> MediaPlayerWidget::sentenceWords(int index) const
+{
+    return m_sentences->wordsOf(index);
 }
 
 void MediaPlayerWidget::goBack()

@@ -63,13 +63,24 @@ public:
     void nextSentence();
     // Plays sentence INDEX from its start and pauses at its end.
     void playSentence(int index);
+    // Plays sentence INDEX from its word WORD (of its timed words) to its
+    // end; from its start when WORD is not one.
+    void playSentenceFrom(int index, int word);
+    // Plays that word alone, from just before it, and pauses after it.
+    void playWord(int index, int word);
     void togglePauseAfterEachSentence();
     // The sentence heard, or heard last; -1 without sentences.
     int currentSentence() const;
+    // The timed word of it being heard, or played alone last; -1 for none.
+    int currentWord() const;
+    // The sentence's timed words (see SentenceTime); none without.
+    std::vector<TimedWord> sentenceWords(int index) const;
 
 signals:
     // The sentence being heard has changed, while the sound plays.
     void sentenceHeard(int index);
+    // So has the word of it being heard (-1: none).
+    void wordHeard(int word);
     void playbackStateChanged(vantrel::MediaBackend::State state);
 
 protected:

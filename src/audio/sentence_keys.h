@@ -9,6 +9,7 @@ namespace vantrel {
 // play controls sit on function keys: none of them is Enter, Esc, Tab,
 // Space, an arrow, a letter or F4 (which opens a list), so no other route of
 // the window changes. The window handles them; the buttons name them.
+inline constexpr Qt::Key kWordKey = Qt::Key_F5;  // the word at the transcript's cursor, alone
 inline constexpr Qt::Key kPauseAfterEachKey = Qt::Key_F6;
 inline constexpr Qt::Key kPreviousSentenceKey = Qt::Key_F7;
 inline constexpr Qt::Key kRepeatSentenceKey = Qt::Key_F8;

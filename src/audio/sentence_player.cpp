@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sentence_player.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -8,6 +10,9 @@ namespace {
 // How often the position is looked at while the sound plays: a sentence's
 // end is met within this, on top of the output's own delay.
 constexpr int kWatchMs = 10;
+// A word played alone starts this much early, so that its first sound is
+// heard whole even where its time is a little late.
+constexpr qint64 kWordLeadInMs = 50;
 
 } // namespace
 
@@ -27,7 +32,7 @@ void SentencePlayer::attach(MediaBackend *backend)
 void SentencePlayer::setSentences(SentenceSteps sentences)
 {
     m_sentences = std::move(sentences);
-    m_stopAfter = m_pausedAfter = m_shown = -1;
+    m_stopAfter = m_stopWord = m_pausedAfter = m_pausedWord = m_shown = m_shownWord = -1;
     m_watch.stop();
 }
 
@@ -36,6 +41,17 @@ int SentencePlayer::current() const
     if (m_pausedAfter >= 0 || !m_backend)
         return m_pausedAfter >= 0 ? m_pausedAfter : m_sentences.current(0);
     return m_sentences.current(position());
+}
+
+int SentencePlayer::currentWord() const
+{
+    const int index = current();
+    if (index < 0 || !m_backend)
+        return -1;
+    if (m_pausedAfter >= 0)
+        return m_pausedWord;
+    const SentenceTime &sentence = m_sentences.at(index);
+    return wordAtTime(sentence.words, sentence.endMs, position());
 }
 
 qint64 SentencePlayer::position() const
@@ -60,13 +76,42 @@ void SentencePlayer::next()
 
 void SentencePlayer::play(int index)
 {
-    if (!m_backend || index < 0 || index >= m_sentences.count())
+    if (index >= 0 && index < m_sentences.count())
+        playSpan(index, m_sentences.at(index).startMs, m_sentences.at(index).endMs);
+}
+
+void SentencePlayer::playFrom(int index, int word)
+{
+    if (index < 0 || index >= m_sentences.count())
         return;
-    m_pausedAfter = -1;
+    const SentenceTime &sentence = m_sentences.at(index);
+    if (word < 0 || word >= static_cast<int>(sentence.words.size()))
+        return play(index);
+    playSpan(index, sentence.words[static_cast<std::size_t>(word)].startMs, sentence.endMs);
+}
+
+void SentencePlayer::playWord(int index, int word)
+{
+    if (index < 0 || index >= m_sentences.count())
+        return;
+    const SentenceTime &sentence = m_sentences.at(index);
+    if (word < 0 || word >= static_cast<int>(sentence.words.size()))
+        return;
+    const qint64 start = sentence.words[static_cast<std::size_t>(word)].startMs;
+    playSpan(index, std::max<qint64>(start - kWordLeadInMs, 0), wordEndMs(sentence.words, word, sentence.endMs), word);
+}
+
+void SentencePlayer::playSpan(int index, qint64 fromMs, qint64 toMs, int word)
+{
+    if (!m_backend)
+        return;
+    m_pausedAfter = m_pausedWord = -1;
     m_movedTo = -1;
     m_stopAfter = index;
+    m_stopAtMs = toMs;
+    m_stopWord = word;
     m_endAhead = false;
-    m_backend->setPosition(m_sentences.at(index).startMs);
+    m_backend->setPosition(fromMs);
     m_backend->play();
     m_watch.start();
     watch();
@@ -81,7 +126,7 @@ void SentencePlayer::setPauseAfterEach(bool on)
 
 void SentencePlayer::playing()
 {
-    m_pausedAfter = -1;
+    m_pausedAfter = m_pausedWord = -1;
     if (m_pauseAfterEach && m_backend && m_stopAfter < 0)
         stopAtNextEnd();
     m_movedTo = -1;
@@ -92,12 +137,14 @@ void SentencePlayer::playing()
 void SentencePlayer::stopAtNextEnd()
 {
     m_stopAfter = m_sentences.endingAfter(position());
+    m_stopAtMs = m_stopAfter >= 0 ? m_sentences.at(m_stopAfter).endMs : 0;
+    m_stopWord = -1;
     m_endAhead = true;
 }
 
 void SentencePlayer::forget(qint64 at)
 {
-    m_pausedAfter = m_stopAfter = -1;
+    m_pausedAfter = m_pausedWord = m_stopAfter = -1;
     m_movedTo = at;
 }
 
@@ -108,20 +155,25 @@ void SentencePlayer::watch()
     if (m_stopAfter >= 0) {
         // Until a seek has taken, the position may still be the old one,
         // past this sentence's end: the end counts once it lay ahead.
-        const bool ended = m_backend->position() >= m_sentences.at(m_stopAfter).endMs;
+        const bool ended = m_backend->position() >= m_stopAtMs;
         if (ended && m_endAhead)
             pauseAt(m_stopAfter);
         m_endAhead = m_endAhead || !ended;
     }
     if (const int now = current(); now != m_shown)
         emit currentChanged(m_shown = now);
+    if (const int word = currentWord(); word != m_shownWord)
+        emit currentWordChanged(m_shownWord = word);
 }
 
 void SentencePlayer::pauseAt(int index)
 {
-    m_backend->pause();
+    // Known before the pause is told, so that whoever hears of it finds the
+    // sentence and word it paused after.
     m_pausedAfter = index;
-    m_stopAfter = -1;
+    m_pausedWord = m_stopWord;
+    m_stopAfter = m_stopWord = -1;
+    m_backend->pause();
 }
 
 void SentencePlayer::onStateChanged(MediaBackend::State state)

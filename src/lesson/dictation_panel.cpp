@@ -94,10 +94,16 @@ QWidget *DictationPanel::buildSentencePage()
     connect(m_answer, &QLineEdit::returnPressed, this, &DictationPanel::check);
     connect(checkButton, &QPushButton::clicked, this, &DictationPanel::check);
 
-    // Read as text by a screen reader, and selectable by keyboard.
+    // Read as text by a screen reader, and selectable by keyboard; its
+    // links, the words to hear alone, are reached by Tab and opened by Enter.
     m_marking = label("DictationMarking", page);
     m_marking->setTextFormat(Qt::RichText);
-    m_marking->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_marking->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                       | Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(m_marking, &QLabel::linkActivated, this,
+            [this](const QString &word) { emit wordRequested(m_index, word.toInt()); });
+    m_hearHint = label("HearWordHint", page);
+    m_hearHint->setText(texts::kHearWordHint);
     m_score = label("DictationScore", page);
 
     auto *steps = new QHBoxLayout;
@@ -116,6 +122,7 @@ QWidget *DictationPanel::buildSentencePage()
     rows->addSpacing(6);
     rows->addWidget(m_marking);
     rows->addWidget(m_score);
+    rows->addWidget(m_hearHint);
     rows->addStretch(1);
     return page;
 }
@@ -136,9 +143,11 @@ QWidget *DictationPanel::buildEndPage()
     return page;
 }
 
-void DictationPanel::start(const QStringList &sentences)
+void DictationPanel::start(const QStringList &sentences, const std::vector<std::vector<TimedWord>> &words)
 {
     m_sentences = sentences;
+    m_words = words;
+    m_words.resize(std::size_t(sentences.size()));
     m_results.assign(std::size_t(sentences.size()), std::nullopt);
     m_typed.assign(std::size_t(sentences.size()), QString());
     m_answer->clear();
@@ -214,10 +223,12 @@ void DictationPanel::showResult()
 {
     const std::optional<DictationResult> &result = m_results[std::size_t(m_index)];
     // The sentence's words appear only with its check.
-    m_marking->setText(result ? markedSentence(*result) : QString());
+    const QString marked = result ? markedSentence(*result, m_words[std::size_t(m_index)]) : QString();
+    m_marking->setText(marked);
     m_score->setText(result ? dictationScore(result->right, result->total, result->typos) : QString());
     m_marking->setVisible(result.has_value());
     m_score->setVisible(result.has_value());
+    m_hearHint->setVisible(marked.contains(QLatin1String("<a ")));
 }
 
 void DictationPanel::showEnd()
@@ -271,11 +282,14 @@ void DictationPanel::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-QString markedSentence(const DictationResult &result)
+QString markedSentence(const DictationResult &result, const std::vector<TimedWord> &timed)
 {
     QStringList words;
     for (const MarkedWord &w : result.words) {
-        const QString word = QString::fromStdString(w.word).toHtmlEscaped();
+        QString word = QString::fromStdString(w.word).toHtmlEscaped();
+        const int heard = wordAtText(timed, w.at);
+        if ((w.mark == WordMark::Wrong || w.mark == WordMark::Missing) && heard >= 0)
+            word = QStringLiteral("<a href=\"%1\">%2</a>").arg(heard).arg(word);
         const QString typed = QString::fromStdString(w.typed).toHtmlEscaped();
         switch (w.mark) {
         case WordMark::Right:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dictation.h"
+#include "word_steps.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -28,8 +29,10 @@ class DictationPanel : public QWidget
 public:
     explicit DictationPanel(QWidget *parent = nullptr);
 
-    // Begins afresh at the first of SENTENCES (UTF-8 texts of the story).
-    void start(const QStringList &sentences);
+    // Begins afresh at the first of SENTENCES (UTF-8 texts of the story);
+    // WORDS are the timed words of each, if any: those marked wrong or
+    // missing can then be heard alone.
+    void start(const QStringList &sentences, const std::vector<std::vector<TimedWord>> &words = {});
     bool started() const { return !m_sentences.isEmpty(); }
     // Shown again: where the student left it.
     void resume();
@@ -43,6 +46,7 @@ public:
 
 signals:
     void playRequested(int index);
+    void wordRequested(int index, int word);
     void closeRequested();
 
 protected:
@@ -59,6 +63,7 @@ private:
     QStringList m_sentences;
     std::vector<std::optional<DictationResult>> m_results;  // the last check of each
     std::vector<QString> m_typed;
+    std::vector<std::vector<TimedWord>> m_words;
     int m_index = 0;
 
     QStackedWidget *m_pages = nullptr;
@@ -67,6 +72,7 @@ private:
     QPushButton *m_previous = nullptr;
     QPushButton *m_next = nullptr;
     QLabel *m_marking = nullptr;
+    QLabel *m_hearHint = nullptr;
     QLabel *m_score = nullptr;
     QLabel *m_total = nullptr;
     QLabel *m_againTitle = nullptr;
@@ -74,8 +80,10 @@ private:
 };
 
 // A checked sentence as rich text in which the marks are words and lines,
-// not colours alone: a screen reader reads "rain [typo: rian]".
-QString markedSentence(const DictationResult &result);
+// not colours alone: a screen reader reads "rain [typo: rian]". A word marked
+// wrong or missing that is among WORDS (the sentence's timed words) is a
+// link to its timed word's index.
+QString markedSentence(const DictationResult &result, const std::vector<TimedWord> &words = {});
 // "N of M words right", with ", K typo(s)" where there are typos.
 QString dictationScore(int right, int total, int typos);
 

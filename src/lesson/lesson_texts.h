@@ -48,6 +48,8 @@ inline const QString kNextSentence = QStringLiteral("Next sentence");
 inline const QString kWhatYouHeard = QStringLiteral("What you heard");
 inline const QString kCheck = QStringLiteral("Chec&k");
 inline const QString kClose = QStringLiteral("Close");
+inline const QString kHearWordHint = QStringLiteral("Click a word in blue, or Tab to it and press Enter, to hear "
+                                                    "it alone.");
 inline const QString kTryAgain = QStringLiteral("Sentences to try again:");
 inline const QString kAllRight = QStringLiteral("Every sentence is right.");
 // "Sentence N of M"

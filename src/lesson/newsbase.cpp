@@ -88,6 +88,7 @@ void NewsBase::connectHandlers()
     connect(ui->CheckWork, &QAbstractButton::clicked, this, &NewsBase::CheckWork_Click);
     connect(Atrasado, &QTimer::timeout, this, &NewsBase::Atrasado_Timer);
     connect(ui->AudioPlayer, &MediaPlayerWidget::sentenceHeard, this, &NewsBase::markSentence);
+    connect(ui->AudioPlayer, &MediaPlayerWidget::wordHeard, this, &NewsBase::markWord);
     connect(ui->AudioPlayer, &MediaPlayerWidget::playbackStateChanged, this, &NewsBase::readMarkedSentence);
     connectDictation();
 }

@@ -109,6 +109,14 @@ private:
     void showInTranscript(const QTextCursor &sentence);
     void readMarkedSentence(MediaBackend::State state);
     void playSentenceAt(const QPoint &point);
+    int sentenceAtTranscript(int position) const;
+    // Words, for a story whose words are timed too.
+    QTextCursor wordInTranscript(int sentence, int word) const;
+    int wordAtTranscript(int sentence, int position) const;
+    void markWord(int word);
+    void markHeard(int sentence, int word);
+    void playWordAtCursor();
+    std::vector<std::vector<TimedWord>> timedWordsOfSentences() const;
     void connectDictation();
     void offerDictation();
     bool handleDictationKey(const QKeyEvent *event);

@@ -17,6 +17,7 @@ void NewsBase::connectDictation()
     connect(ui->Dictation, &QAbstractButton::clicked, this, &NewsBase::Dictation_Click);
     connect(ui->DictationPanel, &DictationPanel::closeRequested, this, &NewsBase::closeDictation);
     connect(ui->DictationPanel, &DictationPanel::playRequested, ui->AudioPlayer, &MediaPlayerWidget::playSentence);
+    connect(ui->DictationPanel, &DictationPanel::wordRequested, ui->AudioPlayer, &MediaPlayerWidget::playWord);
 }
 
 void NewsBase::offerDictation()
@@ -46,7 +47,7 @@ void NewsBase::Dictation_Click()
     if (ui->DictationPanel->started())
         ui->DictationPanel->resume();
     else
-        ui->DictationPanel->start(m_sentenceTexts);
+        ui->DictationPanel->start(m_sentenceTexts, timedWordsOfSentences());
 }
 
 void NewsBase::closeDictation()
@@ -68,6 +69,14 @@ void NewsBase::closeDictation()
     ui->ScriptBox->setExtraSelections(m_markBeforeDictation);
     ui->Dictation->setEnabled(true);
     ui->Dictation->setFocus();
+}
+
+std::vector<std::vector<TimedWord>> NewsBase::timedWordsOfSentences() const
+{
+    std::vector<std::vector<TimedWord>> words;
+    for (int s = 0; s < m_sentenceTexts.size(); ++s)
+        words.push_back(ui->AudioPlayer->sentenceWords(s));
+    return words;
 }
 
 bool NewsBase::handleDictationKey(const QKeyEvent *event)

@@ -49,6 +49,9 @@ bool NewsBase::handleSentenceKey(const QKeyEvent *event)
     case kPauseAfterEachKey:
         player->togglePauseAfterEachSentence();
         return true;
+    case kWordKey:
+        playWordAtCursor();
+        return true;
     default:
         return false;
     }
@@ -77,22 +80,10 @@ QTextCursor NewsBase::sentenceInTranscript(int index) const
 
 void NewsBase::markSentence(int index)
 {
-    if (ui->ScriptBox->isHidden())
-        return;
+    markHeard(index, ui->AudioPlayer->currentWord());
     const QTextCursor sentence = sentenceInTranscript(index);
-    if (sentence.isNull()) {
-        ui->ScriptBox->setExtraSelections({});
-        return;
-    }
-    // Underlined as well as shaded: not by colour alone. A format laid over
-    // the text, not in it: the text stays as it is.
-    QTextEdit::ExtraSelection mark;
-    mark.cursor = sentence;
-    mark.format.setFontUnderline(true);
-    mark.format.setBackground(palette().color(QPalette::Highlight).lighter(170));
-    mark.format.setForeground(palette().color(QPalette::Text));
-    ui->ScriptBox->setExtraSelections({mark});
-    showInTranscript(sentence);
+    if (!ui->ScriptBox->isHidden() && !sentence.isNull())
+        showInTranscript(sentence);
 }
 
 void NewsBase::showInTranscript(const QTextCursor &sentence)
@@ -113,30 +104,40 @@ void NewsBase::showInTranscript(const QTextCursor &sentence)
 
 void NewsBase::readMarkedSentence(MediaBackend::State state)
 {
-    // Paused, the box's cursor goes to the marked sentence, where a screen
-    // reader finds it; nothing is said over the sound.
+    // Paused, the box's cursor goes to the marked word, or else sentence,
+    // where a screen reader finds it; nothing is said over the sound.
     if (state != MediaBackend::State::Paused || ui->ScriptBox->isHidden())
         return;
-    const QTextCursor sentence = sentenceInTranscript(ui->AudioPlayer->currentSentence());
-    if (sentence.isNull())
+    const int index = ui->AudioPlayer->currentSentence();
+    QTextCursor marked = wordInTranscript(index, ui->AudioPlayer->currentWord());
+    if (marked.isNull())
+        marked = sentenceInTranscript(index);
+    if (marked.isNull())
         return;
-    QTextCursor cursor = sentence;
-    cursor.setPosition(sentence.selectionStart());
+    QTextCursor cursor = marked;
+    cursor.setPosition(marked.selectionStart());
     ui->ScriptBox->setTextCursor(cursor);
+}
+
+int NewsBase::sentenceAtTranscript(int position) const
+{
+    for (int s = 0; s < m_sentenceTexts.size(); ++s) {
+        const QTextCursor sentence = sentenceInTranscript(s);
+        if (!sentence.isNull() && position >= sentence.selectionStart() && position <= sentence.selectionEnd())
+            return s;
+    }
+    return -1;
 }
 
 void NewsBase::playSentenceAt(const QPoint &point)
 {
+    // A click on a timed word plays from it; elsewhere in a sentence, the sentence.
     if (ui->AudioPlayer->currentSentence() < 0)
         return;
     const int at = ui->ScriptBox->cursorForPosition(point).position();
-    for (int s = 0; s < m_sentenceTexts.size(); ++s) {
-        const QTextCursor sentence = sentenceInTranscript(s);
-        if (!sentence.isNull() && at >= sentence.selectionStart() && at <= sentence.selectionEnd()) {
-            ui->AudioPlayer->playSentence(s);
-            return;
-        }
-    }
+    const int s = sentenceAtTranscript(at);
+    if (s >= 0)
+        ui->AudioPlayer->playSentenceFrom(s, wordAtTranscript(s, at));
 }
 
 } // namespace vantrel

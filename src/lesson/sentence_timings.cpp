@@ -40,7 +40,7 @@ std::vector<SentenceTime> storySentenceTimes(const std::string &soundName, std::
     }
     std::vector<SentenceTime> times;
     for (const Cue &cue : timing.cues)
-        times.push_back({cue.startMs, cue.endMs});
+        times.push_back({cue.startMs, cue.endMs, timedWords(cue)});
     return times;
 }
 

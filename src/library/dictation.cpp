@@ -94,7 +94,7 @@ void note(std::vector<std::size_t> &list, std::size_t index)
 
 MarkedWord marked(const Word &word, const SaidWord &fate, const std::vector<Word> &typed)
 {
-    MarkedWord out{WordMark::Right, word.written, {}};
+    MarkedWord out{WordMark::Right, word.written, {}, word.at};
     for (std::size_t t : fate.typed)
         out.typed += (out.typed.empty() ? "" : " ") + typed[t].written;
     const int parts = fate.same + fate.slips + fate.changed + fate.dropped;
@@ -152,7 +152,7 @@ DictationResult checkDictation(std::string_view sentence, std::string_view typed
     auto addExtrasBefore = [&](std::size_t word) {
         for (std::size_t t = 0; t < typings.size(); ++t) {
             if (typings[t].added && !typings[t].met && typings[t].after == word)
-                result.words.push_back({WordMark::Extra, {}, typedWords[t].written});
+                result.words.push_back({WordMark::Extra, {}, typedWords[t].written, 0});
         }
     };
     for (std::size_t w = 0; w < saidWords.size(); ++w) {

@@ -15,6 +15,7 @@ struct MarkedWord {
     WordMark mark = WordMark::Right;
     std::string word;  // the sentence's word as written; empty for an extra one
     std::string typed; // what the student typed for it; empty when missing
+    std::size_t at = 0; // where the sentence's word starts in the sentence, in bytes
 };
 
 struct DictationResult {

@@ -177,13 +177,18 @@ std::vector<Word> splitWords(std::string_view text)
     std::vector<Word> words;
     const std::u32string all = decode(text) + U' ';
     std::u32string token;
+    std::size_t at = 0;
     for (char32_t c : all) {
+        const std::size_t bytes = encode(std::u32string(1, c)).size();
+        at += bytes;
         if (!isSpace(c)) {
             token += c;
             continue;
         }
-        if (!token.empty())
-            words.push_back({encode(token), partsOf(compared(token))});
+        if (!token.empty()) {
+            const std::string written = encode(token);
+            words.push_back({written, partsOf(compared(token)), at - bytes - written.size()});
+        }
         token.clear();
     }
     return words;

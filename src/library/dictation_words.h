@@ -14,6 +14,7 @@ namespace vantrel::dictation {
 struct Word {
     std::string written;
     std::vector<std::u32string> parts;
+    std::size_t at = 0;  // where it starts in the text, in bytes (of the text as valid UTF-8)
 };
 
 std::vector<Word> splitWords(std::string_view text);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "word_steps.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +11,7 @@ namespace vantrel {
 struct SentenceTime {
     std::int64_t startMs = 0;  // its first sound
     std::int64_t endMs = 0;    // its last
+    std::vector<TimedWord> words = {};  // none when its words are not timed
 };
 
 // Where a player stands among a story's sentences, and where a step from

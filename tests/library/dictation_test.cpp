@@ -104,6 +104,15 @@ TEST(Dictation, comparesTheTranscriptsLettersNotItsBytes)
     EXPECT_EQ(result.total, 5);
     EXPECT_EQ(vantrel::dictationWordCount(sentence), 5);
     EXPECT_EQ(vantrel::dictationWordCount(" \xE2\x80\x94 ... "), 0);
+    // Each word says where it stands in the sentence, in bytes, so that it can be found and heard alone.
+    ASSERT_EQ(result.words.size(), 5u);
+    EXPECT_EQ(result.words[2].at, sentence.find("say"));
+    EXPECT_EQ(result.words[4].at, sentence.find("plan"));
+    const std::string dashed = "Rain \xE2\x80\x94 then  sun.";
+    const vantrel::DictationResult missing = vantrel::checkDictation(dashed, "rain sun");
+    ASSERT_EQ(missing.words.size(), 3u);
+    EXPECT_EQ(missing.words[1].at, dashed.find("then"));
+    EXPECT_EQ(missing.words[2].at, dashed.find("sun"));
 }
 
 } // namespace
