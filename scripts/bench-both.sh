@@ -4,7 +4,7 @@
 # PulseAudio, then at a private PipeWire (see scripts/sound-server.sh), each
 # server's figures under its own heading, and sums up how each run ended.
 # Usage: scripts/bench-both.sh BENCH [ARGUMENTS...]
-#   BENCH: listening, sentences, sound-restart or soak-steps (the script's
+#   BENCH: listening, sentences, words, sound-restart or soak-steps (the script's
 #   name, with or without .sh, will do too); ARGUMENTS go to that script.
 # Exits non-zero when either run did.
 set -uo pipefail
@@ -19,6 +19,7 @@ usage() {
 case ${1%.sh} in
     listening | bench-listening) script=bench-listening.sh ;;
     sentences | bench-sentences) script=bench-sentences.sh ;;
+    words | bench-words) script=bench-words.sh ;;
     sound-restart | check-sound-restart) script=check-sound-restart.sh ;;
     soak-steps) script=soak-steps.sh ;;
     *) usage ;;

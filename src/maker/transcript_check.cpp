@@ -42,10 +42,11 @@ std::string unspokenMessage(const std::string &sentence, std::int64_t atMs)
 
 std::string quotedSentence(const std::string &sentence)
 {
+    std::string quoted(1, '"');
     if (sentence.size() <= kQuotedLength)
-        return "\"" + sentence + "\"";
+        return quoted.append(sentence).append(1, '"');
     const std::size_t space = sentence.rfind(' ', kQuotedLength);
-    return "\"" + sentence.substr(0, space == std::string::npos ? kQuotedLength : space) + " ...\"";
+    return quoted.append(sentence, 0, space == std::string::npos ? kQuotedLength : space).append(" ...\"");
 }
 
 std::vector<int> sentenceLines(const StorySource &story, const std::vector<std::string> &sentences)
