@@ -13,8 +13,8 @@ inline const std::string kTimings = "WEBVTT\n\n00:00.500 --> 00:02.000\nThe brid
 
 // Slot 1, answers A B C, with its sound and, when given, its timing file.
 struct TimedLesson : LessonWindow {
-    explicit TimedLesson(const std::string &timings = kTimings)
-        : LessonWindow(StoryFile().story(1, "S1", "Bridge").line(3, kTranscript))
+    explicit TimedLesson(const std::string &timings = kTimings, const char *transcript = kTranscript)
+        : LessonWindow(StoryFile().story(1, "S1", "Bridge").line(3, transcript))
     {
         folder.writeAudio("S1.MP3", 4);
         if (!timings.empty())
