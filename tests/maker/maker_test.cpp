@@ -216,6 +216,25 @@ TEST(SpeechSynth, timesEachWordOnceInOrder)
     EXPECT_LT(before, spoken.sentences[0].samples.size());
 }
 
+// A reader may pause where the text has no comma: the word after the pause
+// starts where the pause ends, not where the warp lets it take in the pause.
+TEST_F(MakerTest, aWordAfterAReadersPauseStartsAfterIt)
+{
+    const std::vector<Span> parts = speakStory(src / "pause.wav", {kNews[0], "Visitors can see it", "until the end of May."},
+                                               {700, 900, 350});
+    story(storyOf({kNews[0], kNews[2]}, "pause.wav"), "1.story");
+    const MakeRun run = runMake(dir, "src out");
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const vantrel::TimingRead cues = vantrel::readWebVtt(readFile(dir / "out" / "STORY01.vtt"));
+    ASSERT_EQ(cues.cues.size(), 2u);
+    const std::vector<vantrel::WordStart> &words = cues.cues[1].words;
+    const auto until = std::find_if(words.begin(), words.end(),
+                                    [](const vantrel::WordStart &w) { return kNews[2].substr(w.at, 5) == "until"; });
+    ASSERT_NE(until, words.end()) << cues.cues[1].text;
+    EXPECT_NEAR(static_cast<double>(until->ms) - vantrel::kEncoderDelayMs, parts[2].startMs, kWordMs);
+}
+
 TEST_F(MakerTest, timingsFollowTheSpeechClosely)
 {
     const std::vector<Span> truth = speakStory(src / "museum.wav", kNews, {700, 900, 800});

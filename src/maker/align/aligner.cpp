@@ -141,35 +141,75 @@ double matchOver(const Warp &path, const Warp &unrelated)
     return unfit > 0.0 ? 1.0 - fit / unfit : 0.0;
 }
 
+// How far LENGTH is from EXPECTED, as a factor either way.
+double apart(int length, double expected)
+{
+    return std::abs(std::log(std::max(length, 1) / std::max(expected, 1.0)));
+}
+
+// A reader may pause within a sentence where the synthesiser does not; the
+// warp then lets the word on one side of the pause take in the pause and
+// part of the word on the other. A pause that long inside a word the
+// synthesiser says without one is taken for a pause between words: the word
+// starts after it, or ends at it, whichever makes its length closer to the
+// synthesiser's at the sentence's pace. HEARD and SAID are where each word
+// starts, and after the last, where the sentence ends; ENDS, where each
+// word's sound ends.
+void placeAroundPauses(std::vector<int> &heard, std::vector<int> &ends, const std::vector<int> &said,
+                       const Pauses &pauses, const Pauses &synthPauses)
+{
+    const std::size_t count = ends.size();
+    const double pace = static_cast<double>(heard.back() - heard.front()) / std::max(said.back() - said.front(), 1);
+    for (std::size_t w = 0; w < count; ++w) {
+        const auto [quiet, sound] = pauses.pauseWithin(heard[w], heard[w + 1]);
+        if (quiet < 0 || synthPauses.pauseWithin(said[w], said[w + 1]).first >= 0)
+            continue;
+        const double expected = pace * (said[w + 1] - said[w]);
+        // The first word starts with its sentence, which starts after a pause already.
+        if (w > 0 && apart(heard[w + 1] - sound, expected) <= apart(quiet - heard[w], expected)) {
+            heard[w] = sound;
+            ends[w - 1] = std::min(ends[w - 1], quiet);
+        } else {
+            ends[w] = quiet;
+            if (w + 1 < count)
+                heard[w + 1] = sound;
+        }
+    }
+}
+
 // Where each of WORDS starts in the recording, from where PATH puts it; the
 // sentence's first word starts with SPAN. In doubt, when the path gives a
 // word next to no time, or far more or less than the synthesiser took: then
 // it squeezed words the recording lacks, or stretched one over others.
-void timeWords(SentenceSpan &span, const SentenceWords &words, const Frames &said, const Warp &path)
+void timeWords(SentenceSpan &span, const SentenceWords &words, const Frames &said, const Warp &path,
+               const Pauses &pauses, const Pauses &synthPauses)
 {
+    if (words.empty())
+        return;
     const int last = static_cast<int>(path.firstMatch.size()) - 1;
-    int heardBefore = static_cast<int>(std::lround(span.startMs / Features::kHopMs)), saidBefore = said.first;
-    std::vector<WordTime> times;
+    std::vector<int> heard{static_cast<int>(std::lround(span.startMs / Features::kHopMs))}, saidAt{said.first};
     for (const WordFrame &word : words) {
-        const int heard = path.firstMatch[std::min(word.frame, last)];
-        const std::string doubt = wordDoubt(heard - heardBefore, word.frame - saidBefore);
-        if (!doubt.empty()) {
-            span.wordDoubt = doubt;
-            return;
-        }
-        times.push_back({word.token, heard * Features::kHopMs});
-        heardBefore = heard, saidBefore = word.frame;
+        heard.push_back(path.firstMatch[std::min(word.frame, last)]);
+        saidAt.push_back(word.frame);
     }
-    const int heardEnd = static_cast<int>(std::lround(span.endMs / Features::kHopMs));
-    span.wordDoubt = words.empty() ? std::string() : wordDoubt(heardEnd - heardBefore, said.end - saidBefore);
-    if (span.wordDoubt.empty())
-        span.words = std::move(times);
+    heard.push_back(static_cast<int>(std::lround(span.endMs / Features::kHopMs)));
+    saidAt.push_back(said.end);
+    std::vector<int> ends(heard.begin() + 1, heard.end());
+    placeAroundPauses(heard, ends, saidAt, pauses, synthPauses);
+    for (std::size_t w = 0; w < ends.size(); ++w) {
+        span.wordDoubt = wordDoubt(ends[w] - heard[w], saidAt[w + 1] - saidAt[w]);
+        if (!span.wordDoubt.empty())
+            return;
+    }
+    for (std::size_t w = 0; w < words.size(); ++w)
+        span.words.push_back({words[w].token, heard[w + 1] * Features::kHopMs});
 }
 
 // Each sentence's first and last sound, from where PATH puts its edges, and
 // its words' starts.
 std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Frames> &spans,
-                                        const std::vector<SentenceWords> &words, const Pauses &pauses)
+                                        const std::vector<SentenceWords> &words, const Pauses &pauses,
+                                        const Pauses &synthPauses)
 {
     const int last = static_cast<int>(path.firstMatch.size()) - 1;
     std::vector<Frames> sentences;
@@ -181,7 +221,7 @@ std::vector<SentenceSpan> sentenceSpans(const Warp &path, const std::vector<Fram
     std::vector<SentenceSpan> times;
     for (std::size_t s = 0; s < sentences.size(); ++s) {
         times.push_back({sentences[s].first * Features::kHopMs, sentences[s].end * Features::kHopMs});
-        timeWords(times.back(), words[s], spans[s], path);
+        timeWords(times.back(), words[s], spans[s], path, pauses, synthPauses);
     }
     return times;
 }
@@ -229,7 +269,7 @@ Alignment alignSentences(const Sound &recording, const std::vector<Sound> &spoke
         if (spans[s].first < synthetic.frames && path.passedOver[spans[s].first])
             alignment.unspoken.push_back(s);
     }
-    alignment.sentences = sentenceSpans(path, spans, words, Pauses(heard.loudness));
+    alignment.sentences = sentenceSpans(path, spans, words, Pauses(heard.loudness), Pauses(synthetic.loudness));
     return alignment;
 }
 

@@ -14,6 +14,8 @@ namespace {
 constexpr int kPauseFrames = 12;       // a pause between sentences lasts 120 ms at least
 constexpr float kAboveFloorDb = 4.0F;  // a soft first consonant still stands out this much
 constexpr int kSoftFrames = 15;        // and lasts no longer than 150 ms
+constexpr int kWordPauseFrames = 10;   // a reader's pause within a sentence lasts 100 ms at least
+constexpr float kBelowVowelsDb = 40.0F; // and is this far under the vowels, at least
 
 } // namespace
 
@@ -30,6 +32,33 @@ int Pauses::soundStartNear(int frame, int reach) const
 int Pauses::soundEndNear(int frame, int reach) const
 {
     return edgeNear(frame, reach, +1);
+}
+
+std::pair<int, int> Pauses::pauseWithin(int from, int to) const
+{
+    std::pair<int, int> longest{-1, -1};
+    if (!hasPauses())
+        return longest;
+    to = std::min(to, static_cast<int>(m_loudness.size()) - 1);
+    for (int f = from + 1, quietFrom = -1; f <= to; ++f) {
+        // Below the speech, or far below its vowels where the recording's
+        // own floor is digital silence.
+        if (isQuiet(f) || m_loudness[f] < m_levels.vowels - kBelowVowelsDb) {
+            quietFrom = quietFrom < 0 ? f : quietFrom;
+            continue;
+        }
+        if (quietFrom >= 0 && f - quietFrom >= kWordPauseFrames && f - quietFrom > longest.second - longest.first) {
+            // Back from the surely spoken frame over a soft first consonant,
+            // which stands out of the pause's own floor.
+            const float floor = *std::min_element(m_loudness.begin() + quietFrom, m_loudness.begin() + f);
+            int edge = f;
+            while (edge > quietFrom && f - edge < kSoftFrames && m_loudness[edge - 1] >= floor + kAboveFloorDb)
+                --edge;
+            longest = {quietFrom, edge};
+        }
+        quietFrom = -1;
+    }
+    return longest;
 }
 
 int Pauses::edgeNear(int frame, int reach, int side) const

@@ -3,6 +3,7 @@
 
 #include "speech_coverage.h"
 
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -19,6 +20,11 @@ public:
     int soundStartNear(int frame, int reach) const;
     // The frame after the last frame of sound before a pause, likewise.
     int soundEndNear(int frame, int reach) const;
+
+    // The longest pause of 100 ms or more after FROM that ends by TO: its
+    // first quiet frame and the frame where sound starts again (TO at the
+    // latest); {-1, -1} when none.
+    std::pair<int, int> pauseWithin(int from, int to) const;
 
     bool hasPauses() const { return m_levels.judged; }
 
