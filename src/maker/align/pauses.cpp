@@ -16,6 +16,7 @@ constexpr float kAboveFloorDb = 4.0F;  // a soft first consonant still stands ou
 constexpr int kSoftFrames = 15;        // and lasts no longer than 150 ms
 constexpr int kWordPauseFrames = 10;   // a reader's pause within a sentence lasts 100 ms at least
 constexpr float kBelowVowelsDb = 40.0F; // and is this far under the vowels, at least
+constexpr float kLeastWordPauseRangeDb = 30.0F;  // from the floor to the vowels: less, and such pauses are not told
 
 } // namespace
 
@@ -37,13 +38,15 @@ int Pauses::soundEndNear(int frame, int reach) const
 std::pair<int, int> Pauses::pauseWithin(int from, int to) const
 {
     std::pair<int, int> longest{-1, -1};
-    if (!hasPauses())
+    // In noise, soft sounds within words sink to the floor as well.
+    if (!hasPauses() || m_levels.vowels - m_levels.floor < kLeastWordPauseRangeDb)
         return longest;
     to = std::min(to, static_cast<int>(m_loudness.size()) - 1);
     for (int f = from + 1, quietFrom = -1; f <= to; ++f) {
-        // Below the speech, or far below its vowels where the recording's
-        // own floor is digital silence.
-        if (isQuiet(f) || m_loudness[f] < m_levels.vowels - kBelowVowelsDb) {
+        // At the recording's floor, or far below its vowels where that floor
+        // is digital silence; not merely below the speech, which in noise
+        // soft sounds are too.
+        if (isSilent(f) || m_loudness[f] < m_levels.vowels - kBelowVowelsDb) {
             quietFrom = quietFrom < 0 ? f : quietFrom;
             continue;
         }
