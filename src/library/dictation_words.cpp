@@ -179,7 +179,7 @@ std::vector<Word> splitWords(std::string_view text)
     std::u32string token;
     std::size_t at = 0;
     for (char32_t c : all) {
-        const std::size_t bytes = encode(std::u32string(1, c)).size();
+        const std::size_t bytes = utf8Of(c).size();
         at += bytes;
         if (!isSpace(c)) {
             token += c;

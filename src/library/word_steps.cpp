@@ -19,14 +19,14 @@ std::size_t endOfWords(const std::string &text, std::size_t at, std::size_t next
     return next;
 }
 
-} // namespace
-
 // Where byte AT of TEXT stands once its white space runs are one space and
 // it is trimmed, as the sentence the cue times is.
 std::size_t collapsedAt(const std::string &text, std::size_t at)
 {
     return collapseSpaces(text.substr(0, std::min(at, text.size())) + "x").size() - 1;
 }
+
+} // namespace
 
 std::vector<TimedWord> timedWords(const Cue &cue)
 {
